@@ -1,0 +1,74 @@
+// What the layer needs from the host it runs on. One backend is installed per process, before
+// WinMain: x11 for the real desktop, headless for recordings and tests. The core holds the
+// Win32 state (handles, queues, GDI objects); a backend only shows, times and records it.
+#pragma once
+
+#include "surface.h"
+
+#include <windows.h>
+
+#include <cstdint>
+#include <ctime>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace win32 {
+
+struct Window;
+struct ThreadState;
+
+// Uncompressed PCM samples, as a WAVE resource holds them.
+struct Wave {
+    int channels = 0;
+    int sampleRate = 0;
+    int bitsPerSample = 0;
+    const std::uint8_t *samples = nullptr;
+    std::size_t bytes = 0;
+};
+
+class Backend {
+public:
+    virtual ~Backend() = default;
+
+    // The primary screen, in pixels.
+    virtual int screenWidth() = 0;
+    virtual int screenHeight() = 0;
+    // Copies what the screen shows at (x, y) into `into` (a colour surface), clipped to the screen.
+    virtual void captureScreen(int x, int y, const Surface &into) = 0;
+
+    // Gives the window its back store (window.surface), filled with `background`.
+    virtual void createWindow(Window &window, COLORREF background) = 0;
+    virtual void showWindow(Window &window, bool visible) = 0;
+    // Something was drawn on the window's back store within `area`: show it.
+    virtual void presentWindow(Window &window, const RECT &area) = 0;
+
+    // Milliseconds on the clock that timers and Sleep follow, and the calendar time in seconds.
+    virtual std::int64_t now() = 0;
+    virtual std::time_t calendarTime() = 0;
+    virtual void sleep(DWORD milliseconds) = 0;
+
+    // Runs `body` on a new thread that the backend knows about.
+    virtual void startThread(std::function<void()> body) = 0;
+    // Parks the calling thread, which holds `lock`, until wake() is called for it or the clock
+    // reaches `until`. The lock is released while parked; callers re-check their condition.
+    virtual void block(std::unique_lock<std::mutex> &lock, ThreadState &self, std::optional<std::int64_t> until) = 0;
+    virtual void wake(ThreadState &thread) = 0;
+
+    // Starts a sound in place of any sound still playing; `name` is the name it was asked by,
+    // "SystemDefault" when the system's default sound stands in for a missing one.
+    virtual void playSound(const Wave &wave, const std::string &name) = 0;
+    virtual void stopSounds() = 0;
+
+    // Outside effects that a recording notes.
+    virtual void timerSet(UINT_PTR id, UINT milliseconds) = 0;
+};
+
+// The installed backend; installing replaces the previous one.
+Backend &backend();
+void installBackend(std::unique_ptr<Backend> backend);
+
+} // namespace win32

@@ -1,0 +1,72 @@
+// GDI objects: bitmaps, brushes, pens and device contexts.
+#pragma once
+
+#include "handles.h"
+#include "surface.h"
+
+#include <windows.h>
+
+#include <memory>
+#include <mutex>
+#include <optional>
+
+namespace win32 {
+
+struct Window;
+struct DeviceContext;
+
+struct Bitmap : Object {
+    static constexpr Kind kKind = Kind::Bitmap;
+    Bitmap(int width, int height, int bitsPerPixel);
+
+    Surface surface;
+    std::unique_ptr<std::uint8_t[]> storage;
+    // A bitmap lives in at most one device context at a time (guarded by gdiMutex).
+    DeviceContext *selectedInto = nullptr;
+};
+
+struct Brush : Object {
+    static constexpr Kind kKind = Kind::Brush;
+    explicit Brush(COLORREF colour) : Object(kKind), colour(colour) {}
+    COLORREF colour;
+};
+
+struct Pen : Object {
+    static constexpr Kind kKind = Kind::Pen;
+    explicit Pen(COLORREF colour) : Object(kKind), colour(colour) {}
+    COLORREF colour;
+};
+
+struct DeviceContext : Object {
+    static constexpr Kind kKind = Kind::DeviceContext;
+    enum class Target { Memory, Window, Screen };
+    explicit DeviceContext(Target target) : Object(kKind), target(target) {}
+
+    Target target;
+    std::shared_ptr<Window> window;
+    std::shared_ptr<Bitmap> bitmap;
+    HGDIOBJ bitmapHandle = nullptr;
+    std::shared_ptr<Brush> brush;
+    HGDIOBJ brushHandle = nullptr;
+    std::shared_ptr<Pen> pen;
+    HGDIOBJ penHandle = nullptr;
+    COLORREF background = RGB(255, 255, 255);
+    COLORREF text = RGB(0, 0, 0);
+};
+
+// Guards the selections of every device context.
+std::mutex &gdiMutex();
+
+std::optional<COLORREF> brushColour(HBRUSH brush);
+
+// A new memory DC holding the stock 1 x 1 monochrome bitmap, white brush and black pen.
+std::shared_ptr<DeviceContext> makeDeviceContext(DeviceContext::Target target);
+
+// A bitmap of the given format, or null when the size is not positive or too large.
+std::shared_ptr<Bitmap> makeBitmap(int width, int height, int bitsPerPixel);
+
+// The surface that a DC draws on, for tests and tools that look at pixels; empty for DCs that
+// have none of their own (the screen's).
+Surface surfaceOf(HDC dc);
+
+} // namespace win32

@@ -1,0 +1,324 @@
+// Device contexts: selection, colours, and the drawing calls BitBlt and Rectangle.
+#include "backend.h"
+#include "gdi.h"
+#include "raster.h"
+#include "user.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <vector>
+
+namespace win32 {
+
+namespace {
+
+// What one drawing call works with, taken under the lock so that another thread's selection
+// can't pull a bitmap away mid-call.
+struct Target {
+    Surface surface;
+    std::shared_ptr<Bitmap> bitmap;
+    std::shared_ptr<Window> window;
+    DeviceContext::Target kind{};
+    COLORREF background{}, text{}, brush{}, pen{};
+};
+
+std::optional<Target> targetOf(HDC handle)
+{
+    auto dc = handles().find<DeviceContext>(handle);
+    if (!dc)
+        return std::nullopt;
+    std::lock_guard lock(gdiMutex());
+    Target t;
+    t.kind = dc->target;
+    t.bitmap = dc->bitmap;
+    t.window = dc->window;
+    if (dc->target == DeviceContext::Target::Memory)
+        t.surface = dc->bitmap->surface;
+    else if (dc->target == DeviceContext::Target::Window)
+        t.surface = dc->window->surface;
+    t.background = dc->background;
+    t.text = dc->text;
+    t.brush = dc->brush->colour;
+    t.pen = dc->pen->colour;
+    return t;
+}
+
+void presentIfWindow(const Target &target, RECT area)
+{
+    if (target.kind != DeviceContext::Target::Window)
+        return;
+    area.left = std::max<LONG>(area.left, 0);
+    area.top = std::max<LONG>(area.top, 0);
+    area.right = std::min<LONG>(area.right, target.surface.width);
+    area.bottom = std::min<LONG>(area.bottom, target.surface.height);
+    if (area.left < area.right && area.top < area.bottom)
+        backend().presentWindow(*target.window, area);
+}
+
+int bitsPerPixelFor(HDC handle)
+{
+    auto dc = handles().find<DeviceContext>(handle);
+    if (!dc)
+        return 0;
+    std::lock_guard lock(gdiMutex());
+    // A memory DC makes bitmaps like the one it holds; window and screen DCs make colour ones.
+    if (dc->target == DeviceContext::Target::Memory)
+        return dc->bitmap->surface.bitsPerPixel;
+    return 32;
+}
+
+// Converts a device-independent bitmap of 1, 4 or 8 bits with a colour table into `bitmap`.
+bool convertDib(Bitmap &bitmap, const void *bits, const BITMAPINFO *info)
+{
+    const BITMAPINFOHEADER &header = info->bmiHeader;
+    int depth = header.biBitCount;
+    if (header.biCompression != BI_RGB || header.biPlanes != 1 || (depth != 1 && depth != 4 && depth != 8) ||
+        header.biSize < sizeof(BITMAPINFOHEADER) || header.biWidth <= 0 || header.biHeight == 0)
+        return false;
+    std::uint32_t tableSize = 1u << depth;
+    std::uint32_t used = header.biClrUsed ? std::min(header.biClrUsed, tableSize) : tableSize;
+    auto *table = reinterpret_cast<const RGBQUAD *>(reinterpret_cast<const std::uint8_t *>(info) + header.biSize);
+    // Entries past the table's end are black. On a monochrome bitmap each entry becomes the
+    // nearer of black and white.
+    const Surface &out = bitmap.surface;
+    std::uint32_t lookup[256] = {};
+    for (std::uint32_t i = 0; i < used; ++i) {
+        COLORREF colour = RGB(table[i].rgbRed, table[i].rgbGreen, table[i].rgbBlue);
+        lookup[i] = out.monochrome() ? std::uint32_t(nearerWhite(colour)) : pixelFromColour(colour);
+    }
+
+    int width = std::min<int>(header.biWidth, out.width);
+    int height = std::min<int>(std::abs(header.biHeight), out.height);
+    std::size_t dibStride = ((std::size_t(header.biWidth) * depth + 31) / 32) * 4;
+    bool bottomUp = header.biHeight > 0;
+    const auto *dib = static_cast<const std::uint8_t *>(bits);
+    for (int y = 0; y < height; ++y) {
+        const std::uint8_t *row = dib + dibStride * std::size_t(bottomUp ? std::abs(header.biHeight) - 1 - y : y);
+        if (out.monochrome()) {
+            std::uint8_t *bitsOut = out.row(y);
+            for (int x = 0; x < width; ++x) {
+                int bit = x * depth;
+                std::uint32_t index = (row[bit >> 3] >> (8 - depth - (bit & 7))) & ((1u << depth) - 1);
+                auto mask = static_cast<std::uint8_t>(0x80 >> (x & 7));
+                bitsOut[x >> 3] = static_cast<std::uint8_t>(lookup[index] ? (bitsOut[x >> 3] | mask)
+                                                                          : (bitsOut[x >> 3] & ~mask));
+            }
+        } else if (depth == 8) {
+            std::uint32_t *pixels = out.pixels(y);
+            for (int x = 0; x < width; ++x)
+                pixels[x] = lookup[row[x]];
+        } else {
+            std::uint32_t *pixels = out.pixels(y);
+            for (int x = 0; x < width; ++x) {
+                int bit = x * depth;
+                pixels[x] = lookup[(row[bit >> 3] >> (8 - depth - (bit & 7))) & ((1u << depth) - 1)];
+            }
+        }
+    }
+    return true;
+}
+
+} // namespace
+
+Surface surfaceOf(HDC handle)
+{
+    auto target = targetOf(handle);
+    return target ? target->surface : Surface{};
+}
+
+} // namespace win32
+
+using namespace win32;
+
+extern "C" HDC WINAPI GetDC(HWND handle)
+{
+    if (!handle)
+        return addHandle<HDC>(makeDeviceContext(DeviceContext::Target::Screen));
+    auto window = handles().find<Window>(handle);
+    if (!window)
+        return nullptr;
+    auto dc = makeDeviceContext(DeviceContext::Target::Window);
+    dc->window = window;
+    return addHandle<HDC>(dc);
+}
+
+extern "C" int WINAPI ReleaseDC(HWND, HDC handle)
+{
+    auto dc = handles().find<DeviceContext>(handle);
+    if (!dc || dc->target == DeviceContext::Target::Memory)
+        return 0;
+    return handles().remove(handle) ? 1 : 0;
+}
+
+extern "C" HDC WINAPI CreateCompatibleDC(HDC handle)
+{
+    if (handle && !handles().find<DeviceContext>(handle))
+        return nullptr;
+    return addHandle<HDC>(makeDeviceContext(DeviceContext::Target::Memory));
+}
+
+extern "C" BOOL WINAPI DeleteDC(HDC handle)
+{
+    auto dc = handles().find<DeviceContext>(handle);
+    if (!dc || dc->target != DeviceContext::Target::Memory)
+        return FALSE;
+    {
+        std::lock_guard lock(gdiMutex());
+        if (dc->bitmap && dc->bitmap->selectedInto == dc.get())
+            dc->bitmap->selectedInto = nullptr;
+    }
+    return handles().remove(handle) ? TRUE : FALSE;
+}
+
+extern "C" HGDIOBJ WINAPI SelectObject(HDC handle, HGDIOBJ objectHandle)
+{
+    auto dc = handles().find<DeviceContext>(handle);
+    auto object = handles().find(objectHandle);
+    if (!dc || !object)
+        return nullptr;
+    std::lock_guard lock(gdiMutex());
+    HGDIOBJ previous = nullptr;
+    switch (object->kind) {
+    case Kind::Bitmap: {
+        auto bitmap = std::static_pointer_cast<Bitmap>(object);
+        if (dc->target != DeviceContext::Target::Memory)
+            return nullptr;
+        if (bitmap->selectedInto && bitmap->selectedInto != dc.get())
+            return nullptr;
+        if (dc->bitmap->selectedInto == dc.get())
+            dc->bitmap->selectedInto = nullptr;
+        if (!bitmap->stock)
+            bitmap->selectedInto = dc.get();
+        previous = dc->bitmapHandle;
+        dc->bitmap = bitmap;
+        dc->bitmapHandle = objectHandle;
+        break;
+    }
+    case Kind::Brush:
+        previous = dc->brushHandle;
+        dc->brush = std::static_pointer_cast<Brush>(object);
+        dc->brushHandle = objectHandle;
+        break;
+    case Kind::Pen:
+        previous = dc->penHandle;
+        dc->pen = std::static_pointer_cast<Pen>(object);
+        dc->penHandle = objectHandle;
+        break;
+    default:
+        return nullptr;
+    }
+    return previous;
+}
+
+extern "C" COLORREF WINAPI SetBkColor(HDC handle, COLORREF colour)
+{
+    auto dc = handles().find<DeviceContext>(handle);
+    if (!dc)
+        return CLR_INVALID;
+    std::lock_guard lock(gdiMutex());
+    COLORREF previous = dc->background;
+    dc->background = colour & 0xFFFFFF;
+    return previous;
+}
+
+extern "C" COLORREF WINAPI SetTextColor(HDC handle, COLORREF colour)
+{
+    auto dc = handles().find<DeviceContext>(handle);
+    if (!dc)
+        return CLR_INVALID;
+    std::lock_guard lock(gdiMutex());
+    COLORREF previous = dc->text;
+    dc->text = colour & 0xFFFFFF;
+    return previous;
+}
+
+extern "C" HBITMAP WINAPI CreateCompatibleBitmap(HDC handle, int width, int height)
+{
+    int depth = bitsPerPixelFor(handle);
+    if (!depth)
+        return nullptr;
+    if (width == 0 || height == 0)
+        return CreateBitmap(1, 1, 1, 1, nullptr);
+    auto bitmap = makeBitmap(width, height, depth);
+    return bitmap ? addHandle<HBITMAP>(bitmap) : nullptr;
+}
+
+extern "C" HBITMAP WINAPI CreateDIBitmap(HDC handle, const BITMAPINFOHEADER *header, DWORD init, const void *bits,
+                                         const BITMAPINFO *info, UINT usage)
+{
+    if (!header)
+        return nullptr;
+    // Without a DC the bitmap is monochrome, as in Wine.
+    int depth = handle ? bitsPerPixelFor(handle) : 1;
+    if (!depth)
+        return nullptr;
+    auto bitmap = makeBitmap(header->biWidth, std::abs(header->biHeight), depth);
+    if (!bitmap)
+        return nullptr;
+    if (init & CBM_INIT) {
+        if (!bits || !info || usage != DIB_RGB_COLORS || !convertDib(*bitmap, bits, info))
+            return nullptr;
+    }
+    return addHandle<HBITMAP>(bitmap);
+}
+
+extern "C" BOOL WINAPI Rectangle(HDC handle, int left, int top, int right, int bottom)
+{
+    auto target = targetOf(handle);
+    if (!target || target->kind == DeviceContext::Target::Screen)
+        return FALSE;
+    if (left > right)
+        std::swap(left, right);
+    if (top > bottom)
+        std::swap(top, bottom);
+    if (left == right || top == bottom)
+        return TRUE;
+    // The brush fills the inside; the one-pixel pen outlines it. Right and bottom edges are
+    // outside the rectangle.
+    const Surface &s = target->surface;
+    raster::fill(s, left + 1, top + 1, right - 1, bottom - 1, target->brush);
+    raster::fill(s, left, top, right, top + 1, target->pen);
+    raster::fill(s, left, bottom - 1, right, bottom, target->pen);
+    raster::fill(s, left, top, left + 1, bottom, target->pen);
+    raster::fill(s, right - 1, top, right, bottom, target->pen);
+    presentIfWindow(*target, RECT{left, top, right, bottom});
+    return TRUE;
+}
+
+extern "C" BOOL WINAPI BitBlt(HDC destinationHandle, int x, int y, int width, int height, HDC sourceHandle,
+                              int sourceX, int sourceY, DWORD code)
+{
+    auto rop = raster::ropFromCode(code);
+    auto destination = targetOf(destinationHandle);
+    auto source = targetOf(sourceHandle);
+    if (!rop || !destination || !source || destination->kind == DeviceContext::Target::Screen)
+        return FALSE;
+    if (width <= 0 || height <= 0)
+        return TRUE;
+
+    raster::Colours colours{pixelFromColour(source->background), pixelFromColour(destination->text),
+                            pixelFromColour(destination->background)};
+    Surface from = source->surface;
+    std::vector<std::uint8_t> screen;
+    if (source->kind == DeviceContext::Target::Screen) {
+        // Read only the part of the screen that the transfer covers.
+        long long left = std::max<long long>(sourceX, 0), top = std::max<long long>(sourceY, 0);
+        long long right = std::min<long long>(0LL + sourceX + width, backend().screenWidth());
+        long long bottom = std::min<long long>(0LL + sourceY + height, backend().screenHeight());
+        if (left >= right || top >= bottom)
+            return TRUE;
+        from.width = int(right - left);
+        from.height = int(bottom - top);
+        from.bitsPerPixel = 32;
+        from.stride = strideFor(from.width, 32);
+        screen.resize(std::size_t(from.stride) * std::size_t(from.height));
+        from.bits = screen.data();
+        backend().captureScreen(int(left), int(top), from);
+        sourceX -= int(left);
+        sourceY -= int(top);
+    }
+    raster::blt(destination->surface, x, y, width, height, from, sourceX, sourceY, *rop, colours);
+    presentIfWindow(*destination, RECT{x, y, LONG(std::min<long long>(0LL + x + width, INT32_MAX)),
+                                       LONG(std::min<long long>(0LL + y + height, INT32_MAX))});
+    return TRUE;
+}

@@ -1,0 +1,234 @@
+#include "raster.h"
+
+#include <algorithm>
+#include <cstring>
+#include <vector>
+
+namespace win32::raster {
+
+namespace {
+
+struct Clipped {
+    int x, y, sourceX, sourceY, width, height;
+};
+
+// Clips one axis of a transfer to [0, destinationSize) and [0, sourceSize).
+bool clipAxis(long long &dst, long long &src, long long &length, long long destinationSize, long long sourceSize)
+{
+    if (dst < 0) {
+        src -= dst;
+        length += dst;
+        dst = 0;
+    }
+    if (src < 0) {
+        dst -= src;
+        length += src;
+        src = 0;
+    }
+    length = std::min({length, destinationSize - dst, sourceSize - src});
+    return length > 0;
+}
+
+std::optional<Clipped> clip(const Surface &destination, int x, int y, int width, int height, const Surface &source,
+                            int sourceX, int sourceY)
+{
+    long long dx = x, dy = y, sx = sourceX, sy = sourceY, w = width, h = height;
+    if (!clipAxis(dx, sx, w, destination.width, source.width) ||
+        !clipAxis(dy, sy, h, destination.height, source.height))
+        return std::nullopt;
+    return Clipped{int(dx), int(dy), int(sx), int(sy), int(w), int(h)};
+}
+
+template <Rop R>
+inline std::uint32_t combine(std::uint32_t d, std::uint32_t s)
+{
+    if constexpr (R == Rop::Copy)
+        return s;
+    else if constexpr (R == Rop::And)
+        return d & s;
+    else
+        return d | s;
+}
+
+template <Rop R>
+inline std::uint8_t combineByte(std::uint8_t d, std::uint8_t s)
+{
+    return static_cast<std::uint8_t>(combine<R>(d, s));
+}
+
+// --- colour destination ------------------------------------------------------------------
+
+template <Rop R>
+void colourFromColour(const Surface &dst, const Surface &src, const Clipped &c)
+{
+    for (int row = 0; row < c.height; ++row) {
+        std::uint32_t *__restrict d = dst.pixels(c.y + row) + c.x;
+        const std::uint32_t *__restrict s = src.pixels(c.sourceY + row) + c.sourceX;
+        if constexpr (R == Rop::Copy) {
+            std::memcpy(d, s, std::size_t(c.width) * 4);
+        } else {
+            for (int i = 0; i < c.width; ++i)
+                d[i] = combine<R>(d[i], s[i]);
+        }
+    }
+}
+
+template <Rop R>
+void colourFromMono(const Surface &dst, const Surface &src, const Clipped &c, const Colours &colours)
+{
+    const std::uint32_t pick[2] = {colours.destinationText, colours.destinationBackground};
+    for (int row = 0; row < c.height; ++row) {
+        std::uint32_t *__restrict d = dst.pixels(c.y + row) + c.x;
+        const std::uint8_t *s = src.row(c.sourceY + row);
+        for (int i = 0; i < c.width; ++i) {
+            int bit = c.sourceX + i;
+            d[i] = combine<R>(d[i], pick[(s[bit >> 3] >> (7 - (bit & 7))) & 1]);
+        }
+    }
+}
+
+// --- monochrome destination -------------------------------------------------------------
+
+// Writes `bits`, packed so that bit k of the stream belongs to destination column x + k and
+// laid out from the destination's own bit offset, into one monochrome row.
+template <Rop R>
+void storeMonoRow(std::uint8_t *row, int x, int width, const std::uint8_t *bits)
+{
+    int first = x >> 3, last = (x + width - 1) >> 3;
+    for (int byte = first; byte <= last; ++byte) {
+        std::uint8_t mask = 0xFF;
+        if (byte == first)
+            mask &= static_cast<std::uint8_t>(0xFF >> (x & 7));
+        if (byte == last)
+            mask &= static_cast<std::uint8_t>(0xFF << (7 - ((x + width - 1) & 7)));
+        std::uint8_t s = bits[byte - first];
+        std::uint8_t d = row[byte];
+        row[byte] = static_cast<std::uint8_t>((d & ~mask) | (combineByte<R>(d, s) & mask));
+    }
+}
+
+template <Rop R>
+void monoFromColour(const Surface &dst, const Surface &src, const Clipped &c, const Colours &colours)
+{
+    std::vector<std::uint8_t> bits(std::size_t((c.x & 7) + c.width + 7) / 8 + 1);
+    const std::uint32_t key = colours.sourceBackground & 0xFFFFFF;
+    for (int row = 0; row < c.height; ++row) {
+        std::fill(bits.begin(), bits.end(), 0);
+        const std::uint32_t *s = src.pixels(c.sourceY + row) + c.sourceX;
+        int shift = c.x & 7;
+        for (int i = 0; i < c.width; ++i) {
+            int k = shift + i;
+            if ((s[i] & 0xFFFFFF) == key)
+                bits[std::size_t(k >> 3)] |= static_cast<std::uint8_t>(0x80 >> (k & 7));
+        }
+        storeMonoRow<R>(dst.row(c.y + row), c.x, c.width, bits.data());
+    }
+}
+
+template <Rop R>
+void monoFromMono(const Surface &dst, const Surface &src, const Clipped &c)
+{
+    std::vector<std::uint8_t> bits(std::size_t((c.x & 7) + c.width + 7) / 8 + 1);
+    for (int row = 0; row < c.height; ++row) {
+        std::fill(bits.begin(), bits.end(), 0);
+        int shift = c.x & 7;
+        for (int i = 0; i < c.width; ++i) {
+            int k = shift + i;
+            if (src.monoBit(c.sourceX + i, c.sourceY + row))
+                bits[std::size_t(k >> 3)] |= static_cast<std::uint8_t>(0x80 >> (k & 7));
+        }
+        storeMonoRow<R>(dst.row(c.y + row), c.x, c.width, bits.data());
+    }
+}
+
+template <Rop R>
+void dispatch(const Surface &dst, const Surface &src, const Clipped &c, const Colours &colours)
+{
+    if (!dst.monochrome()) {
+        if (!src.monochrome())
+            colourFromColour<R>(dst, src, c);
+        else
+            colourFromMono<R>(dst, src, c, colours);
+    } else {
+        if (!src.monochrome())
+            monoFromColour<R>(dst, src, c, colours);
+        else
+            monoFromMono<R>(dst, src, c);
+    }
+}
+
+bool overlaps(const Surface &dst, const Surface &src, const Clipped &c)
+{
+    if (dst.bits != src.bits)
+        return false;
+    return c.x < c.sourceX + c.width && c.sourceX < c.x + c.width && c.y < c.sourceY + c.height &&
+           c.sourceY < c.y + c.height;
+}
+
+} // namespace
+
+std::optional<Rop> ropFromCode(DWORD code)
+{
+    switch (code) {
+    case SRCCOPY:
+        return Rop::Copy;
+    case SRCAND:
+        return Rop::And;
+    case SRCPAINT:
+        return Rop::Paint;
+    default:
+        return std::nullopt;
+    }
+}
+
+void blt(const Surface &destination, int x, int y, int width, int height, const Surface &source, int sourceX,
+         int sourceY, Rop rop, const Colours &colours)
+{
+    auto clipped = clip(destination, x, y, width, height, source, sourceX, sourceY);
+    if (!clipped)
+        return;
+    Clipped c = *clipped;
+
+    // A transfer within one surface whose rectangles overlap reads a copy of the source, so
+    // that no pixel is read after it has been written.
+    Surface from = source;
+    std::vector<std::uint8_t> copy;
+    if (overlaps(destination, source, c)) {
+        copy.assign(source.bits, source.bits + source.stride * source.height);
+        from.bits = copy.data();
+    }
+
+    switch (rop) {
+    case Rop::Copy:
+        dispatch<Rop::Copy>(destination, from, c, colours);
+        break;
+    case Rop::And:
+        dispatch<Rop::And>(destination, from, c, colours);
+        break;
+    case Rop::Paint:
+        dispatch<Rop::Paint>(destination, from, c, colours);
+        break;
+    }
+}
+
+void fill(const Surface &destination, int left, int top, int right, int bottom, COLORREF colour)
+{
+    left = std::max(left, 0);
+    top = std::max(top, 0);
+    right = std::min(right, destination.width);
+    bottom = std::min(bottom, destination.height);
+    if (left >= right || top >= bottom)
+        return;
+    if (!destination.monochrome()) {
+        std::uint32_t pixel = pixelFromColour(colour);
+        for (int row = top; row < bottom; ++row)
+            std::fill_n(destination.pixels(row) + left, right - left, pixel);
+        return;
+    }
+    std::vector<std::uint8_t> bits(std::size_t((left & 7) + (right - left) + 7) / 8 + 1,
+                                   nearerWhite(colour) ? 0xFF : 0x00);
+    for (int row = top; row < bottom; ++row)
+        storeMonoRow<Rop::Copy>(destination.row(row), left, right - left, bits.data());
+}
+
+} // namespace win32::raster

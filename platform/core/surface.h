@@ -1,0 +1,51 @@
+// A rectangle of pixels that GDI draws on: a bitmap's bits, a window's back store or a copy of
+// the screen. Colour surfaces are 32-bit BGRX (blue in the lowest byte); monochrome surfaces are
+// one bit per pixel, leftmost pixel in the highest bit, rows padded to 16 bits like Windows' own.
+#pragma once
+
+#include <windows.h>
+
+#include <cstddef>
+#include <cstdint>
+
+namespace win32 {
+
+struct Surface {
+    std::uint8_t *bits = nullptr;
+    int width = 0;
+    int height = 0;
+    std::ptrdiff_t stride = 0;
+    int bitsPerPixel = 32;
+
+    std::uint8_t *row(int y) const { return bits + y * stride; }
+    std::uint32_t *pixels(int y) const { return reinterpret_cast<std::uint32_t *>(row(y)); }
+    bool monochrome() const { return bitsPerPixel == 1; }
+    bool monoBit(int x, int y) const { return (row(y)[x >> 3] >> (7 - (x & 7))) & 1; }
+};
+
+inline std::ptrdiff_t strideFor(int width, int bitsPerPixel)
+{
+    return bitsPerPixel == 1 ? ((std::ptrdiff_t{width} + 15) / 16) * 2 : std::ptrdiff_t{width} * 4;
+}
+
+// COLORREF is 0x00BBGGRR; a BGRX pixel read as a little-endian word is 0x00RRGGBB.
+inline std::uint32_t pixelFromColour(COLORREF colour)
+{
+    return ((colour & 0xFF) << 16) | (colour & 0xFF00) | ((colour >> 16) & 0xFF);
+}
+
+inline COLORREF colourFromPixel(std::uint32_t pixel)
+{
+    return ((pixel & 0xFF) << 16) | (pixel & 0xFF00) | ((pixel >> 16) & 0xFF);
+}
+
+// A colour drawn on a monochrome surface becomes whichever of black and white lies nearer.
+inline bool nearerWhite(COLORREF colour)
+{
+    int r = GetRValue(colour), g = GetGValue(colour), b = GetBValue(colour);
+    int toBlack = r * r + g * g + b * b;
+    int toWhite = (255 - r) * (255 - r) + (255 - g) * (255 - g) + (255 - b) * (255 - b);
+    return toWhite < toBlack;
+}
+
+} // namespace win32

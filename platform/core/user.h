@@ -1,0 +1,90 @@
+// Windows, threads and their message queues: the USER side of the layer.
+#pragma once
+
+#include "handles.h"
+#include "surface.h"
+
+#include <windows.h>
+
+#include <condition_variable>
+#include <cstdint>
+#include <deque>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace win32 {
+
+struct ThreadState;
+
+// A message sent from another thread, waiting for the owner thread to run it.
+struct SentMessage {
+    HWND window;
+    UINT message;
+    WPARAM wParam;
+    LPARAM lParam;
+    LRESULT result = 0;
+    bool done = false;
+    std::shared_ptr<ThreadState> sender;
+};
+
+struct Timer {
+    HWND window;
+    UINT_PTR id;
+    UINT interval;
+    std::int64_t due;
+    TIMERPROC procedure;
+};
+
+struct MessageQueue {
+    std::deque<MSG> posted;
+    std::deque<std::shared_ptr<SentMessage>> sent;
+    std::vector<Timer> timers;
+    bool quitPosted = false;
+    int quitCode = 0;
+};
+
+// Per-thread state, made on a thread's first call into the layer.
+struct ThreadState {
+    DWORD id = 0;
+    MessageQueue queue;
+    // Used by backends that park threads on a condition variable.
+    std::condition_variable wakeup;
+    bool woken = false;
+    // The backend's own record of the thread, if it keeps one.
+    void *backendThread = nullptr;
+};
+
+struct Window : Object {
+    static constexpr Kind kKind = Kind::Window;
+    Window() : Object(kKind) {}
+
+    HWND handle = nullptr;
+    WNDPROC procedure = nullptr;
+    HINSTANCE instance = nullptr;
+    std::string title;
+    DWORD style = 0;
+    RECT rect{};
+    bool visible = false;
+    std::shared_ptr<ThreadState> owner;
+    // The back store that window DCs draw on; the backend provides it and shows it.
+    Surface surface;
+    std::shared_ptr<void> native;
+};
+
+// Guards every queue, timer and window field above; never held while a window procedure runs.
+std::mutex &userMutex();
+
+ThreadState &currentThread();
+std::shared_ptr<ThreadState> currentThreadShared();
+
+// Posts a message to the queue of the window's thread and wakes that thread. The caller must
+// not hold userMutex. Returns false for a stale window handle.
+bool postMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
+// The windows that exist now, oldest first.
+std::vector<std::shared_ptr<Window>> liveWindows();
+
+} // namespace win32

@@ -1,0 +1,259 @@
+// The headless backend: the virtual screen, the scheduler's clock, scripted input and the
+// observer that hears of frames and outside effects.
+#include "headless.h"
+#include "scheduler.h"
+
+#include "../core/backend.h"
+#include "../core/user.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <thread>
+
+namespace headless {
+
+namespace {
+
+using win32::Surface;
+using win32::ThreadState;
+using win32::Window;
+
+struct WindowStore {
+    std::vector<std::uint32_t> pixels;
+};
+
+class HeadlessBackend final : public win32::Backend {
+public:
+    HeadlessBackend(const Config &config, Observer *observer)
+        : width_(config.width), height_(config.height), startTime_(config.startTime), input_(config.input),
+          observer_(observer),
+          scheduler_(Scheduler::Hooks{[this] { return nextInput(); }, [this](std::int64_t now) { deliver(now); },
+                                      [this] { stalled(); }})
+    {
+        Image desktop = config.desktop ? *config.desktop : syntheticDesktop(width_, height_);
+        desktop_.assign(std::size_t(width_) * std::size_t(height_), 0);
+        for (int y = 0; y < std::min(height_, desktop.height); ++y)
+            std::copy_n(desktop.pixels.begin() + std::ptrdiff_t(y) * desktop.width, std::min(width_, desktop.width),
+                        desktop_.begin() + std::ptrdiff_t(y) * width_);
+        screen_ = desktop_;
+        std::stable_sort(input_.begin(), input_.end(),
+                         [](const InputEvent &a, const InputEvent &b) { return a.at < b.at; });
+        main_ = scheduler_.adoptCurrent();
+        win32::currentThread().backendThread = main_;
+    }
+
+    int screenWidth() override { return width_; }
+    int screenHeight() override { return height_; }
+
+    void captureScreen(int x, int y, const Surface &into) override
+    {
+        std::lock_guard lock(screenMutex_);
+        for (int row = 0; row < into.height; ++row) {
+            int sy = y + row;
+            if (sy < 0 || sy >= height_)
+                continue;
+            for (int col = 0; col < into.width; ++col) {
+                int sx = x + col;
+                if (sx >= 0 && sx < width_)
+                    into.pixels(row)[col] = screen_[std::size_t(sy) * std::size_t(width_) + std::size_t(sx)];
+            }
+        }
+    }
+
+    void createWindow(Window &window, COLORREF background) override
+    {
+        auto store = std::make_shared<WindowStore>();
+        int w = window.rect.right - window.rect.left, h = window.rect.bottom - window.rect.top;
+        store->pixels.assign(std::size_t(w) * std::size_t(h), win32::pixelFromColour(background));
+        window.surface = Surface{reinterpret_cast<std::uint8_t *>(store->pixels.data()), w, h, std::ptrdiff_t(w) * 4,
+                                 32};
+        window.native = store;
+    }
+
+    void showWindow(Window &window, bool visible) override
+    {
+        RECT all{0, 0, window.surface.width, window.surface.height};
+        if (visible)
+            compose(window, all);
+        else
+            uncover(window);
+    }
+
+    void presentWindow(Window &window, const RECT &area) override
+    {
+        bool visible;
+        {
+            std::lock_guard lock(win32::userMutex());
+            visible = window.visible;
+        }
+        if (visible)
+            compose(window, area);
+        if (observer_)
+            observer_->presented(window.surface, now());
+    }
+
+    std::int64_t now() override { return scheduler_.now(); }
+    std::time_t calendarTime() override { return startTime_ + std::time_t(now() / 1000); }
+
+    void sleep(DWORD milliseconds) override
+    {
+        auto *self = participant(win32::currentThread());
+        scheduler_.wait(self, now() + milliseconds, false);
+    }
+
+    void startThread(std::function<void()> body) override
+    {
+        Scheduler::Thread *thread = scheduler_.addWaiting();
+        std::thread([this, thread, body = std::move(body)] {
+            scheduler_.enter(thread);
+            win32::currentThread().backendThread = thread;
+            body();
+            scheduler_.exit(thread);
+        }).detach();
+    }
+
+    void block(std::unique_lock<std::mutex> &lock, ThreadState &self, std::optional<std::int64_t> until) override
+    {
+        auto *thread = participant(self);
+        lock.unlock();
+        scheduler_.wait(thread, until, true);
+        lock.lock();
+    }
+
+    void wake(ThreadState &thread) override
+    {
+        if (thread.backendThread)
+            scheduler_.wake(static_cast<Scheduler::Thread *>(thread.backendThread));
+    }
+
+    void playSound(const win32::Wave &, const std::string &name) override
+    {
+        note(Event{"sound", now(), onMainThread(), {{"name", name}}});
+    }
+
+    void stopSounds() override { note(Event{"purge", now(), onMainThread(), {}}); }
+
+    void timerSet(UINT_PTR id, UINT milliseconds) override
+    {
+        note(Event{"timer", now(), onMainThread(), {{"id", std::int64_t(id)}, {"ms", std::int64_t(milliseconds)}}});
+    }
+
+private:
+    Scheduler::Thread *participant(ThreadState &state)
+    {
+        if (!state.backendThread) {
+            std::fputs("headless: a thread the program did not start with CreateThread waits\n", stderr);
+            std::abort();
+        }
+        return static_cast<Scheduler::Thread *>(state.backendThread);
+    }
+
+    bool onMainThread() { return win32::currentThread().backendThread == main_; }
+
+    void note(const Event &event)
+    {
+        if (observer_)
+            observer_->event(event);
+    }
+
+    // Copies part of a visible window onto the screen, which is what a capture of the screen sees.
+    void compose(const Window &window, const RECT &area)
+    {
+        std::lock_guard lock(screenMutex_);
+        for (int y = area.top; y < area.bottom; ++y) {
+            int sy = window.rect.top + y;
+            if (sy < 0 || sy >= height_)
+                continue;
+            for (int x = area.left; x < area.right; ++x) {
+                int sx = window.rect.left + x;
+                if (sx >= 0 && sx < width_)
+                    screen_[std::size_t(sy) * std::size_t(width_) + std::size_t(sx)] = window.surface.pixels(y)[x];
+            }
+        }
+    }
+
+    void uncover(const Window &window)
+    {
+        std::lock_guard lock(screenMutex_);
+        for (int y = std::max<int>(window.rect.top, 0); y < std::min<int>(window.rect.bottom, height_); ++y)
+            for (int x = std::max<int>(window.rect.left, 0); x < std::min<int>(window.rect.right, width_); ++x)
+                screen_[std::size_t(y) * std::size_t(width_) + std::size_t(x)] =
+                    desktop_[std::size_t(y) * std::size_t(width_) + std::size_t(x)];
+    }
+
+    std::optional<std::int64_t> nextInput()
+    {
+        if (nextInput_ < input_.size())
+            return input_[nextInput_].at;
+        return std::nullopt;
+    }
+
+    // The newest visible window takes keys; the newest visible window under the point takes the
+    // mouse.
+    std::shared_ptr<Window> target(const InputEvent &event)
+    {
+        auto windows = win32::liveWindows();
+        for (auto it = windows.rbegin(); it != windows.rend(); ++it) {
+            const Window &w = **it;
+            if (!w.visible)
+                continue;
+            if (event.type == InputEvent::Type::Key ||
+                (event.x >= w.rect.left && event.x < w.rect.right && event.y >= w.rect.top && event.y < w.rect.bottom))
+                return *it;
+        }
+        return nullptr;
+    }
+
+    void deliver(std::int64_t now)
+    {
+        while (nextInput_ < input_.size() && input_[nextInput_].at <= now) {
+            const InputEvent &event = input_[nextInput_++];
+            auto window = target(event);
+            if (!window)
+                continue;
+            HWND h = window->handle;
+            if (event.type == InputEvent::Type::Key) {
+                win32::postMessage(h, WM_KEYDOWN, WPARAM(event.virtualKey), 1);
+                win32::postMessage(h, WM_KEYUP, WPARAM(event.virtualKey), LPARAM(0xC0000001u));
+                continue;
+            }
+            LPARAM where = MAKELPARAM(event.x - window->rect.left, event.y - window->rect.top);
+            win32::postMessage(h, WM_MOUSEMOVE, 0, where);
+            if (event.type == InputEvent::Type::Click) {
+                bool right = event.rightButton;
+                win32::postMessage(h, right ? WM_RBUTTONDOWN : WM_LBUTTONDOWN, right ? MK_RBUTTON : MK_LBUTTON, where);
+                win32::postMessage(h, right ? WM_RBUTTONUP : WM_LBUTTONUP, 0, where);
+            }
+        }
+    }
+
+    [[noreturn]] void stalled()
+    {
+        if (observer_)
+            observer_->stalled();
+        std::fputs("headless: every thread waits and nothing is due\n", stderr);
+        std::abort();
+    }
+
+    int width_, height_;
+    std::time_t startTime_;
+    std::vector<InputEvent> input_;
+    std::size_t nextInput_ = 0;
+    Observer *observer_;
+    Scheduler scheduler_;
+    Scheduler::Thread *main_ = nullptr;
+    std::mutex screenMutex_;
+    std::vector<std::uint32_t> desktop_;
+    std::vector<std::uint32_t> screen_;
+};
+
+} // namespace
+
+void start(const Config &config, Observer *observer)
+{
+    win32::installBackend(std::make_unique<HeadlessBackend>(config, observer));
+}
+
+} // namespace headless

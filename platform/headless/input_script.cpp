@@ -1,0 +1,118 @@
+// The input script of a headless run: "at <ms> key <name>", "at <ms> move <x> <y>",
+// "at <ms> click left|right <x> <y> [menu <command>|none]"; '#' starts a comment.
+#include "headless.h"
+
+#include <windows.h>
+
+#include <cctype>
+#include <sstream>
+
+namespace headless {
+
+namespace {
+
+std::optional<int> virtualKey(const std::string &name)
+{
+    if (name == "escape")
+        return VK_ESCAPE;
+    if (name == "space")
+        return 0x20;
+    if (name == "enter" || name == "return")
+        return 0x0D;
+    if (name.size() == 1 && std::isalpha(static_cast<unsigned char>(name[0])))
+        return std::toupper(static_cast<unsigned char>(name[0]));
+    if (name.size() == 1 && std::isdigit(static_cast<unsigned char>(name[0])))
+        return name[0];
+    return std::nullopt;
+}
+
+bool readNumber(std::istringstream &in, long long &value, long long low, long long high)
+{
+    std::string word;
+    if (!(in >> word))
+        return false;
+    std::size_t used = 0;
+    try {
+        value = std::stoll(word, &used);
+    } catch (...) {
+        return false;
+    }
+    return used == word.size() && value >= low && value <= high;
+}
+
+} // namespace
+
+std::optional<std::vector<InputEvent>> parseInputScript(const std::string &text, std::string &error)
+{
+    std::vector<InputEvent> events;
+    std::istringstream lines(text);
+    std::string line;
+    for (int number = 1; std::getline(lines, line); ++number) {
+        if (auto hash = line.find('#'); hash != std::string::npos)
+            line.erase(hash);
+        std::istringstream in(line);
+        std::string word;
+        if (!(in >> word))
+            continue;
+        auto fail = [&](const std::string &problem) {
+            error = "line " + std::to_string(number) + ": " + problem;
+            return std::nullopt;
+        };
+        InputEvent event;
+        long long at, x, y;
+        if (word != "at" || !readNumber(in, at, 0, 1LL << 40))
+            return fail("expected 'at' and a time in milliseconds");
+        event.at = at;
+        std::string action;
+        in >> action;
+        if (action == "key") {
+            std::string name;
+            in >> name;
+            auto key = virtualKey(name);
+            if (!key)
+                return fail("unknown key '" + name + "'");
+            event.type = InputEvent::Type::Key;
+            event.virtualKey = *key;
+        } else if (action == "move" || action == "click") {
+            if (action == "click") {
+                std::string button;
+                in >> button;
+                if (button != "left" && button != "right")
+                    return fail("a click is 'left' or 'right'");
+                event.rightButton = button == "right";
+            }
+            if (!readNumber(in, x, -32768, 32767) || !readNumber(in, y, -32768, 32767))
+                return fail("expected x and y in pixels");
+            event.type = action == "move" ? InputEvent::Type::Move : InputEvent::Type::Click;
+            event.x = int(x);
+            event.y = int(y);
+            std::string menu;
+            if (in >> menu) {
+                long long command;
+                if (menu != "menu" || !event.rightButton)
+                    return fail("only a right click can name a menu choice");
+                std::string choice;
+                std::streampos before = in.tellg();
+                in >> choice;
+                if (choice == "none") {
+                    event.menuCommand = 0;
+                } else {
+                    in.clear();
+                    in.seekg(before);
+                    if (!readNumber(in, command, 1, 0xFFFF))
+                        return fail("a menu choice is a command number or 'none'");
+                    event.menuCommand = int(command);
+                }
+            }
+        } else {
+            return fail("unknown action '" + action + "'");
+        }
+        std::string rest;
+        if (in >> rest)
+            return fail("unexpected '" + rest + "'");
+        events.push_back(event);
+    }
+    return events;
+}
+
+} // namespace headless

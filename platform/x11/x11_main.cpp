@@ -1,0 +1,29 @@
+// The entry point of `howdy` on Linux: connects to the X display and runs WinMain.
+#include "x11_platform.h"
+
+#include "../core/resources.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+int main(int argc, char **argv)
+{
+    std::string error;
+    auto backend = x11::Backend::open(error);
+    if (!backend) {
+        std::fprintf(stderr, "howdy: %s\n", error.c_str());
+        return 1;
+    }
+    win32::installBackend(std::move(backend));
+    std::string commandLine;
+    for (int i = 1; i < argc; ++i) {
+        if (i > 1)
+            commandLine += ' ';
+        commandLine += argv[i];
+    }
+    int code = WinMain(win32::moduleInstance(), nullptr, commandLine.data(), SW_SHOWNORMAL);
+    // Like the end of a Windows process: other threads stop where they stand, nothing is torn down.
+    std::fflush(nullptr);
+    std::_Exit(code);
+}

@@ -1,0 +1,202 @@
+// The X11 backend's display side: the primary monitor, the screen snapshot, the overlay window
+// and presenting its back store.
+#include "x11_platform.h"
+
+#include "../core/user.h"
+
+#include <X11/Xutil.h>
+#include <X11/extensions/Xrandr.h>
+#include <sys/ipc.h>
+#include <sys/shm.h>
+
+#include <cstdlib>
+#include <cstring>
+
+namespace x11 {
+
+namespace {
+
+// Errors the backend expects and survives (a focus request before the window is viewable, a
+// shared-memory attach the server refuses) must not end the program, as Xlib's default does.
+bool errorSeen = false;
+int noteError(Display *, XErrorEvent *)
+{
+    errorSeen = true;
+    return 0;
+}
+
+// The primary monitor, or the whole screen without XRandR monitors.
+void findPrimary(Display *display, ::Window root, int screen, int &x, int &y, int &width, int &height)
+{
+    x = 0;
+    y = 0;
+    width = DisplayWidth(display, screen);
+    height = DisplayHeight(display, screen);
+    int events, errors, count = 0;
+    if (!XRRQueryExtension(display, &events, &errors))
+        return;
+    XRRMonitorInfo *monitors = XRRGetMonitors(display, root, True, &count);
+    if (!monitors)
+        return;
+    for (int i = 0; i < count; ++i) {
+        if (monitors[i].primary || i == 0) {
+            x = monitors[i].x;
+            y = monitors[i].y;
+            width = monitors[i].width;
+            height = monitors[i].height;
+            if (monitors[i].primary)
+                break;
+        }
+    }
+    XRRFreeMonitors(monitors);
+}
+
+} // namespace
+
+NativeWindow::~NativeWindow()
+{
+    if (image) {
+        image->data = nullptr;
+        XDestroyImage(image);
+    }
+}
+
+std::unique_ptr<Backend> Backend::open(std::string &error)
+{
+    XInitThreads();
+    std::unique_ptr<Backend> backend(new Backend);
+    backend->display_ = XOpenDisplay(nullptr);
+    backend->eventDisplay_ = XOpenDisplay(nullptr);
+    if (!backend->display_ || !backend->eventDisplay_) {
+        const char *name = std::getenv("DISPLAY");
+        error = std::string("can't open the X display '") + (name ? name : "") + "'";
+        return nullptr;
+    }
+    XSetErrorHandler(noteError);
+    Display *d = backend->display_;
+    backend->screen_ = DefaultScreen(d);
+    backend->root_ = RootWindow(d, backend->screen_);
+    backend->visual_ = DefaultVisual(d, backend->screen_);
+    if (DefaultDepth(d, backend->screen_) < 24 || backend->visual_->red_mask != 0xFF0000 ||
+        backend->visual_->green_mask != 0xFF00 || backend->visual_->blue_mask != 0xFF) {
+        error = "the X display is not 24-bit true colour";
+        return nullptr;
+    }
+    backend->gc_ = XCreateGC(d, backend->root_, 0, nullptr);
+    Monitor &m = backend->monitor_;
+    findPrimary(d, backend->root_, backend->screen_, m.x, m.y, m.width, m.height);
+    backend->shmAvailable_ = XShmQueryExtension(d);
+    return backend;
+}
+
+Backend::~Backend() = default;
+
+void Backend::captureScreen(int x, int y, const win32::Surface &into)
+{
+    XImage *image = XGetImage(display_, root_, monitor_.x + x, monitor_.y + y, unsigned(into.width),
+                              unsigned(into.height), AllPlanes, ZPixmap);
+    if (!image)
+        return;
+    for (int row = 0; row < into.height; ++row)
+        for (int col = 0; col < into.width; ++col)
+            into.pixels(row)[col] = std::uint32_t(XGetPixel(image, col, row)) & 0xFFFFFF;
+    XDestroyImage(image);
+}
+
+void Backend::createWindow(win32::Window &window, COLORREF background)
+{
+    auto native = std::make_shared<NativeWindow>();
+    int width = std::max<int>(window.rect.right - window.rect.left, 1);
+    int height = std::max<int>(window.rect.bottom - window.rect.top, 1);
+    unsigned depth = unsigned(DefaultDepth(display_, screen_));
+
+    XSetWindowAttributes attributes{};
+    attributes.override_redirect = True;
+    attributes.background_pixel = win32::pixelFromColour(background);
+    attributes.cursor = XCreateFontCursor(display_, 68 /* XC_left_ptr */);
+    native->xwindow = XCreateWindow(display_, root_, monitor_.x + window.rect.left, monitor_.y + window.rect.top,
+                                    unsigned(width), unsigned(height), 0, int(depth), InputOutput, visual_,
+                                    CWOverrideRedirect | CWBackPixel | CWCursor, &attributes);
+    XStoreName(display_, native->xwindow, window.title.c_str());
+
+    // The back store is the image that frames are put from: shared with the server when it can.
+    std::size_t bytes = std::size_t(width) * std::size_t(height) * 4;
+    if (shmAvailable_) {
+        native->image = XShmCreateImage(display_, visual_, depth, ZPixmap, nullptr, &native->shm, unsigned(width),
+                                        unsigned(height));
+        int id = native->image ? shmget(IPC_PRIVATE, bytes, IPC_CREAT | 0600) : -1;
+        if (id >= 0) {
+            native->shm.shmid = id;
+            native->shm.shmaddr = native->image->data = static_cast<char *>(shmat(id, nullptr, 0));
+            native->shm.readOnly = False;
+            errorSeen = false;
+            XShmAttach(display_, &native->shm);
+            XSync(display_, False);
+            // Marked for removal now, so the segment goes with the process however it ends.
+            shmctl(id, IPC_RMID, nullptr);
+            native->usesShm = !errorSeen && native->shm.shmaddr != reinterpret_cast<char *>(-1);
+        }
+        if (!native->usesShm && native->image) {
+            native->image->data = nullptr;
+            XDestroyImage(native->image);
+            native->image = nullptr;
+        }
+    }
+    if (!native->usesShm) {
+        char *data = static_cast<char *>(std::calloc(bytes, 1));
+        native->image =
+            XCreateImage(display_, visual_, depth, ZPixmap, 0, data, unsigned(width), unsigned(height), 32, 0);
+    }
+    window.surface = win32::Surface{reinterpret_cast<std::uint8_t *>(native->image->data), width, height,
+                                    native->image->bytes_per_line, 32};
+    std::uint32_t fill = win32::pixelFromColour(background);
+    for (int y = 0; y < height; ++y)
+        std::fill_n(window.surface.pixels(y), width, fill);
+    native->handle = window.handle;
+    window.native = native;
+
+    XSync(display_, False);
+    XSelectInput(eventDisplay_, native->xwindow,
+                 KeyPressMask | KeyReleaseMask | ButtonPressMask | ButtonReleaseMask | PointerMotionMask |
+                     StructureNotifyMask);
+    XFlush(eventDisplay_);
+    {
+        std::lock_guard lock(windowsMutex_);
+        windows_[native->xwindow] = window.handle;
+    }
+    if (!events_.joinable())
+        events_ = std::thread([this] { runEvents(); });
+}
+
+void Backend::showWindow(win32::Window &window, bool visible)
+{
+    auto native = std::static_pointer_cast<NativeWindow>(window.native);
+    if (visible)
+        XMapRaised(display_, native->xwindow);
+    else
+        XUnmapWindow(display_, native->xwindow);
+    XFlush(display_);
+}
+
+void Backend::presentWindow(win32::Window &window, const RECT &area)
+{
+    auto native = std::static_pointer_cast<NativeWindow>(window.native);
+    unsigned width = unsigned(area.right - area.left), height = unsigned(area.bottom - area.top);
+    if (native->usesShm)
+        XShmPutImage(display_, native->xwindow, gc_, native->image, area.left, area.top, area.left, area.top, width,
+                     height, False);
+    else
+        XPutImage(display_, native->xwindow, gc_, native->image, area.left, area.top, area.left, area.top, width,
+                  height);
+    // The server must be done reading the shared image before the next frame is drawn into it.
+    XSync(display_, False);
+}
+
+HWND Backend::windowFor(::Window xwindow)
+{
+    std::lock_guard lock(windowsMutex_);
+    auto found = windows_.find(xwindow);
+    return found == windows_.end() ? nullptr : found->second;
+}
+
+} // namespace x11
