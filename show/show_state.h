@@ -1,0 +1,71 @@
+// The show's process-wide state: the animation variables that scenes and effects share, and
+// the surfaces and sprite device contexts they draw with.
+#pragma once
+
+#include <windows.h>
+
+#include <atomic>
+#include <cstdint>
+
+// A field that the main thread reads while the render thread writes it. Each access is one
+// whole 32-bit load or store; nothing orders it against other fields.
+class SharedInt {
+public:
+    constexpr SharedInt(std::int32_t value = 0) : value_(value) {}
+    SharedInt(const SharedInt &) = delete;
+    SharedInt &operator=(const SharedInt &) = delete;
+
+    operator std::int32_t() const { return value_.load(std::memory_order_relaxed); }
+    SharedInt &operator=(std::int32_t value)
+    {
+        value_.store(value, std::memory_order_relaxed);
+        return *this;
+    }
+    // Only the render thread writes, so a load and a store make a whole addition.
+    SharedInt &operator+=(std::int32_t step) { return *this = *this + step; }
+    SharedInt &operator-=(std::int32_t step) { return *this = *this - step; }
+
+private:
+    std::atomic<std::int32_t> value_;
+};
+
+struct ShowState {
+    std::int32_t screenWidth;
+    std::int32_t screenHeight;
+    std::int32_t frameDelay;
+    SharedInt walkerScene;
+    SharedInt walkerX;
+    SharedInt walkerY;
+    std::int32_t exitTimerArmed;
+    std::int32_t pulseActive;
+    std::int32_t mouthActive;
+    std::int32_t mouthCycle;
+    std::int32_t mouthX;
+    std::int32_t mouthY;
+    std::int32_t flightKind;
+    std::int32_t flightStartX;
+    std::int32_t flightBaseHeight;
+    std::int32_t flightLift;
+    std::int32_t flightStepX;
+    std::int32_t escapePhase;
+    std::int32_t elephantActive;
+    std::int32_t creatureActive;
+};
+
+extern ShowState showState;
+
+extern HWND mainWindow;
+
+// Full-screen memory surfaces: the desktop snapshot, the colour pulse's scratch and the back
+// buffer that every frame is composed in.
+extern HDC desktopSurface;
+extern HDC tintSurface;
+extern HDC composeSurface;
+
+// Each sprite user's pair of device contexts: its sheet's image and mask are selected here.
+extern HDC sceneImageDC, sceneMaskDC;
+extern HDC flightImageDC, flightMaskDC;
+extern HDC escapeImageDC, escapeMaskDC;
+extern HDC elephantImageDC, elephantMaskDC;
+extern HDC creatureImageDC, creatureMaskDC;
+extern HDC mouthImageDC, mouthMaskDC;
