@@ -1,0 +1,30 @@
+// Writing what a recording saw: PNG frames and an animated WebP.
+#pragma once
+
+#include "../../platform/core/surface.h"
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+// Writes a colour surface as an 8-bit RGB PNG; false if the file can't be written.
+bool writePng(const std::string &path, const win32::Surface &frame);
+
+// An animated WebP built one frame at a time; each frame shows until the next one's time.
+class WebPAnimation {
+public:
+    WebPAnimation(int width, int height);
+    ~WebPAnimation();
+    WebPAnimation(const WebPAnimation &) = delete;
+    WebPAnimation &operator=(const WebPAnimation &) = delete;
+
+    bool add(const win32::Surface &frame, std::int64_t tMs);
+    // Closes the animation at `endMs` and returns the file's bytes, empty on failure.
+    std::vector<std::uint8_t> finish(std::int64_t endMs);
+
+private:
+    struct Encoder;
+    std::unique_ptr<Encoder> encoder_;
+    std::int64_t last_ = -1;
+};
