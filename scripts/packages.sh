@@ -1,0 +1,17 @@
+# Debian packages the build and the tests need, and a function that installs the missing ones.
+
+BUILD_PACKAGES="cmake make g++ pkg-config zlib1g-dev libpng-dev libwebp-dev libx11-dev libxext-dev
+  libxrandr-dev libasound2-dev libgtest-dev libbenchmark-dev binutils-mingw-w64-x86-64"
+TEST_PACKAGES="g++-mingw-w64-x86-64 libz-mingw-w64-dev wine wine64 xvfb x11-utils xdotool imagemagick
+  python3 python3-pil clang libclang-rt-14-dev"
+
+install_packages() {
+    missing=""
+    for package in "$@"; do
+        dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "ok installed" || missing="$missing $package"
+    done
+    [ -z "$missing" ] && return 0
+    echo "Installing:$missing"
+    apt-get update -q
+    DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends $missing
+}

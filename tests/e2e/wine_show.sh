@@ -1,0 +1,24 @@
+#!/bin/sh
+# howdy.exe under Wine and Xvfb: it starts, covers the screen with its overlay and keeps
+# presenting frames.
+# Usage: wine_show.sh HOWDY_EXE HOWDY_RECORD
+set -eu
+exe=$1
+record=$2
+work=$(mktemp -d)
+. "$(dirname "$0")/xvfb.sh"
+
+"$record" --size 1024x768 --max-frames 1 --frames "$work/desktop" >/dev/null
+start_xvfb 1024x768 "$work/desktop/frame-0001.png"
+export WINEPREFIX="$work/prefix" WINEDEBUG=-all
+wineboot -i >/dev/null 2>&1
+
+wine "$exe" >"$work/wine.log" 2>&1 &
+window=$(wait_for_overlay 60)
+[ -n "$window" ] || { echo "no overlay window appeared"; cat "$work/wine.log"; wineserver -k; exit 1; }
+eval "$(xdotool getwindowgeometry --shell "$window")"
+sleep 3
+import -window root "$work/shot.png"
+wineserver -k
+[ "$WIDTH" = 1024 ] && [ "$HEIGHT" = 768 ] || { echo "overlay is ${WIDTH}x${HEIGHT}"; exit 1; }
+echo "howdy.exe shows its overlay under Wine"

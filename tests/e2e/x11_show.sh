@@ -1,0 +1,27 @@
+#!/bin/sh
+# howdy under Xvfb: the overlay covers the screen and shows the desktop it covers.
+# Usage: x11_show.sh HOWDY HOWDY_RECORD
+set -eu
+howdy=$1
+record=$2
+work=$(mktemp -d)
+. "$(dirname "$0")/xvfb.sh"
+
+"$record" --size 1024x768 --max-frames 1 --frames "$work/desktop" >/dev/null
+start_xvfb 1024x768 "$work/desktop/frame-0001.png"
+
+"$howdy" >"$work/howdy.log" 2>&1 &
+pid=$!
+window=$(wait_for_overlay)
+[ -n "$window" ] || { echo "no overlay window appeared"; cat "$work/howdy.log"; exit 1; }
+eval "$(xdotool getwindowgeometry --shell "$window")"
+[ "$X" = 0 ] && [ "$Y" = 0 ] && [ "$WIDTH" = 1024 ] && [ "$HEIGHT" = 768 ] ||
+    { echo "overlay at ${X},${Y} ${WIDTH}x${HEIGHT}, not the whole screen"; exit 1; }
+sleep 2
+import -window root "$work/shot.png"
+kill "$pid"
+
+# Above the walker's row the overlay shows exactly the desktop it covers.
+differing=$(pixels_differing "$work/shot.png" "$work/desktop/frame-0001.png" 1024x600+0+0)
+[ "$differing" = 0 ] || { echo "$differing pixels differ from the desktop"; exit 1; }
+echo "overlay covers the screen and shows the desktop"
