@@ -20,7 +20,9 @@ std::vector<std::uint8_t> bytes(const char *text)
 // A 1-bit 32 x 32 cursor image: hot spot, header, two colours, XOR and AND masks bottom-up.
 std::vector<std::uint8_t> cursorImage(int hotX, int hotY)
 {
-    std::vector<std::uint8_t> image = {std::uint8_t(hotX), 0, std::uint8_t(hotY), 0};
+    std::vector<std::uint8_t> image;
+    image.reserve(4 + sizeof(BITMAPINFOHEADER) + 8 + 256);
+    image.insert(image.end(), {std::uint8_t(hotX), 0, std::uint8_t(hotY), 0});
     BITMAPINFOHEADER header{};
     header.biSize = sizeof header;
     header.biWidth = 32;
@@ -29,7 +31,8 @@ std::vector<std::uint8_t> cursorImage(int hotX, int hotY)
     header.biBitCount = 1;
     auto *raw = reinterpret_cast<const std::uint8_t *>(&header);
     image.insert(image.end(), raw, raw + sizeof header);
-    image.insert(image.end(), {0, 0, 0, 0, 255, 255, 255, 0});
+    const std::uint8_t palette[] = {0, 0, 0, 0, 255, 255, 255, 0};
+    image.insert(image.end(), std::begin(palette), std::end(palette));
     std::vector<std::uint8_t> xorMask(128, 0), andMask(128, 0xFF);
     // Top-left pixel (the last stored row) white and opaque.
     xorMask[31 * 4] = 0x80;
@@ -108,11 +111,25 @@ TEST_F(Resources, CursorsComeFromTheirGroupAndStayTheSameHandle)
     EXPECT_EQ(LoadIconA(win32::moduleInstance(), MAKEINTRESOURCEA(133)), nullptr);
 }
 
-TEST(EmbeddedResources, TheProgramsScriptIsLinkedIn)
+TEST(EmbeddedResources, EverythingTheScriptNamesIsLinkedIn)
 {
-    HRSRC menu = FindResourceA(nullptr, MAKEINTRESOURCEA(126), RT_MENU);
-    ASSERT_NE(menu, nullptr);
-    EXPECT_GT(SizeofResource(nullptr, menu), 20u);
+    HMODULE self = win32::moduleInstance();
+    for (int id : {113, 114, 116, 117, 118, 119, 120, 121, 122, 123, 124, 125, 130}) {
+        HRSRC sheet = FindResourceA(nullptr, MAKEINTRESOURCEA(id), "PNG");
+        ASSERT_NE(sheet, nullptr) << id;
+        EXPECT_EQ(std::memcmp(LockResource(LoadResource(nullptr, sheet)), "\x89PNG", 4), 0) << id;
+    }
+    for (const char *sound : {"Quack1", "Quack2", "Elephant", "Cannon"})
+        EXPECT_NE(FindResourceA(nullptr, sound, "WAVE"), nullptr) << sound;
+    EXPECT_NE(FindResourceA(nullptr, MAKEINTRESOURCEA(126), RT_MENU), nullptr);
+    EXPECT_NE(LoadIconA(self, MAKEINTRESOURCEA(132)), nullptr);
+
+    auto hand = win32::handles().find<win32::Cursor>(LoadCursorA(self, "Hand"));
+    ASSERT_NE(hand, nullptr);
+    EXPECT_EQ(hand->width, 32);
+    EXPECT_EQ(hand->height, 32);
+    EXPECT_EQ(hand->hotX, 0);
+    EXPECT_EQ(hand->hotY, 0);
 }
 
 TEST(BrokenResourceFiles, TruncatedEntriesAreIgnored)

@@ -1,0 +1,554 @@
+#!/usr/bin/python3
+"""Checks on the committed media under resources/ and docs/media.png.
+
+Run from the repository root:  /usr/bin/python3 tests/media/test_media.py
+
+The PNG checks use their own chunk reader rather than PIL, so they look at
+the bytes the program's small decoder will actually get.
+"""
+
+import math
+import os
+import struct
+import subprocess
+import sys
+import tempfile
+import unittest
+import zlib
+
+REPO = os.path.normpath(os.path.join(os.path.dirname(os.path.abspath(__file__)), '..', '..'))
+RES = os.path.join(REPO, 'resources')
+TOOLS = os.path.join(REPO, 'tools', 'media')
+sys.path.insert(0, TOOLS)
+
+RED = (255, 0, 0)
+GREEN = (0, 255, 0)
+
+# file: (width, height, key, frame width, frame height, frames)
+SHEETS = {
+    'walk.png': (726, 116, RED, 121, 116, 6),
+    'swallow.png': (426, 116, RED, 71, 116, 6),
+    'trip.png': (570, 116, RED, 95, 116, 6),
+    'badge.png': (262, 199, RED, 262, 199, 1),
+    'start-tilt.png': (504, 58, RED, 84, 58, 6),
+    'start-upright.png': (504, 68, RED, 84, 68, 6),
+    'duck-blue.png': (118, 61, GREEN, 59, 61, 2),
+    'duck-red.png': (118, 61, GREEN, 59, 61, 2),
+    'duck-yellow.png': (118, 61, GREEN, 59, 61, 2),
+    'elephant.png': (192, 64, GREEN, 96, 64, 2),
+    'start-pile.png': (1038, 277, GREEN, 173, 277, 6),
+    'start-creature.png': (1392, 257, GREEN, 232, 257, 6),
+    'mouth.png': (1785, 100, GREEN, 119, 100, 15),
+}
+WALKERS = ['walk.png', 'swallow.png', 'trip.png', 'start-creature.png', 'start-pile.png']
+
+# file: (bits, rate, seconds)
+SOUNDS = {
+    'quack1.wav': (8, 11025, 0.18),
+    'quack2.wav': (8, 11127, 0.18),
+    'elephant.wav': (16, 22050, 1.6),
+    'cannon.wav': (8, 11025, 0.68),
+}
+
+ALLOWED_CHUNKS = {b'IHDR', b'PLTE', b'IDAT', b'IEND', b'gAMA', b'cHRM'}
+
+
+# ----------------------------------------------------------------- PNG reader
+
+class PngError(Exception):
+    pass
+
+
+def read_chunks(data):
+    if data[:8] != b'\x89PNG\r\n\x1a\n':
+        raise PngError('bad signature')
+    pos, chunks = 8, []
+    while pos < len(data):
+        if pos + 12 > len(data):
+            raise PngError('truncated chunk header')
+        length, = struct.unpack('>I', data[pos:pos + 4])
+        kind = data[pos + 4:pos + 8]
+        body = data[pos + 8:pos + 8 + length]
+        crc, = struct.unpack('>I', data[pos + 8 + length:pos + 12 + length])
+        if len(body) != length or zlib.crc32(kind + body) & 0xffffffff != crc:
+            raise PngError('bad CRC or length in %r' % kind)
+        chunks.append((kind, body))
+        pos += 12 + length
+    return chunks
+
+
+def decode_sheet(data):
+    """Check the layout the program's decoder accepts and return
+    (width, height, palette, indices).  Raises PngError on any deviation."""
+    chunks = read_chunks(data)
+    kinds = [k for k, _ in chunks]
+    if kinds[0] != b'IHDR' or kinds[-1] != b'IEND':
+        raise PngError('IHDR must come first and IEND last')
+    for k in kinds:
+        if k not in ALLOWED_CHUNKS:
+            raise PngError('unexpected chunk %r' % k)
+    if kinds.count(b'PLTE') != 1 or kinds.count(b'IDAT') != 1 or kinds.count(b'IHDR') != 1:
+        raise PngError('need exactly one IHDR, PLTE and IDAT, got %r' % kinds)
+    if kinds.index(b'PLTE') > kinds.index(b'IDAT'):
+        raise PngError('PLTE after IDAT')
+    w, h, depth, ctype, comp, filt, interlace = struct.unpack('>IIBBBBB', chunks[0][1])
+    if (depth, ctype, comp, filt, interlace) != (8, 3, 0, 0, 0):
+        raise PngError('not an 8-bit non-interlaced palette image')
+    plte = dict(chunks)[b'PLTE']
+    if len(plte) != 768:
+        raise PngError('palette has %d entries, not 256' % (len(plte) // 3))
+    pal = [tuple(plte[i:i + 3]) for i in range(0, 768, 3)]
+    raw = zlib.decompress(dict(chunks)[b'IDAT'])
+    if len(raw) != h * (w + 1):
+        raise PngError('image data has the wrong length')
+    idx = []
+    for y in range(h):
+        row = raw[y * (w + 1):(y + 1) * (w + 1)]
+        if row[0] != 0:
+            raise PngError('row %d uses filter %d' % (y, row[0]))
+        idx.extend(row[1:])
+    return w, h, pal, idx
+
+
+# ------------------------------------------------------------- edge fringes
+
+def fringe_pixels(w, h, colours, key):
+    """Art pixels on the edge of the art that look like a blend of the key
+    colour with the art next to them, i.e. the halo an anti-aliased drawing
+    on a key-coloured canvas leaves.  `colours` is a row-major list of RGB.
+
+    An art pixel p next to the background is flagged when, for one of its
+    art neighbours q (clearly different from the key), p lies close to the
+    straight line from the key K to q, between 15% and 80% of the way: that
+    is exactly what p = t*q + (1-t)*K, a coverage blend, produces.  (Closer
+    to q than 80% the key's share is too small to see, and such a pixel
+    cannot be told apart from a blend of two dark art colours.)  An edge
+    pixel within 40 of the key colour itself is flagged too: on screen it
+    reads as a stray key pixel.  Hard-edged art passes because its edge
+    pixels are art colours (mostly the dark outline), which do not sit on
+    a key-to-neighbour line."""
+    bad = []
+    bg = [c == key for c in colours]
+    for y in range(h):
+        for x in range(w):
+            i = y * w + x
+            if bg[i]:
+                continue
+            nbrs = [(x + dx, y + dy) for dx, dy in ((1, 0), (-1, 0), (0, 1), (0, -1))
+                    if 0 <= x + dx < w and 0 <= y + dy < h]
+            if not any(bg[ny * w + nx] for nx, ny in nbrs):
+                continue
+            p = colours[i]
+            if math.dist(p, key) < 40:
+                bad.append((x, y))
+                continue
+            for nx, ny in nbrs:
+                j = ny * w + nx
+                if bg[j]:
+                    continue
+                q = colours[j]
+                d = [q[k] - key[k] for k in range(3)]
+                dd = sum(v * v for v in d)
+                if dd < 60 * 60:
+                    continue
+                t = sum((p[k] - key[k]) * d[k] for k in range(3)) / dd
+                if not 0.15 <= t <= 0.8:
+                    continue
+                off = math.dist(p, [key[k] + t * d[k] for k in range(3)])
+                if off <= max(6.0, 0.05 * math.sqrt(dd)):
+                    bad.append((x, y))
+                    break
+    return bad
+
+
+def disc_drawing(key, fill, ring=None, hard=False, size=40, ss=4):
+    """A disc (optionally with a dark ring) drawn over `key`: anti-aliased by
+    averaging ss*ss samples with the key, or hard-edged by thresholding
+    coverage and averaging art samples only."""
+    c = size / 2
+    out = []
+    for y in range(size):
+        for x in range(size):
+            acc, n_art = [0.0, 0.0, 0.0], 0
+            for sy in range(ss):
+                for sx in range(ss):
+                    px, py = x + (sx + 0.5) / ss, y + (sy + 0.5) / ss
+                    r = math.hypot(px - c, py - c)
+                    col = key
+                    if r <= 13:
+                        col = fill
+                    elif ring and r <= 15:
+                        col = ring
+                    if col != key:
+                        n_art += 1
+                        for k in range(3):
+                            acc[k] += col[k]
+                    elif not hard:
+                        for k in range(3):
+                            acc[k] += col[k]
+            if hard:
+                out.append(tuple(int(round(v / n_art)) for v in acc)
+                           if n_art * 2 >= ss * ss else key)
+            else:
+                out.append(tuple(int(round(v / (ss * ss))) for v in acc))
+    return size, size, out
+
+
+# ----------------------------------------------------------------- the tests
+
+class Sheets(unittest.TestCase):
+    decoded = {}
+
+    @classmethod
+    def setUpClass(cls):
+        for name in SHEETS:
+            with open(os.path.join(RES, 'images', name), 'rb') as f:
+                cls.decoded[name] = decode_sheet(f.read())
+
+    def frames(self, name):
+        """[(frame index, list of rows of colours)] for a sheet."""
+        w, h, pal, idx = self.decoded[name]
+        _, _, key, fw, fh, n = SHEETS[name]
+        out = []
+        for f in range(n):
+            rows = [[pal[i] for i in idx[y * w + f * fw:y * w + f * fw + fw]] for y in range(fh)]
+            out.append(rows)
+        return out
+
+    def test_sizes(self):
+        for name, (w, h, *_rest) in SHEETS.items():
+            dw, dh, _, _ = self.decoded[name]
+            self.assertEqual((dw, dh), (w, h), name)
+
+    def test_key_top_left(self):
+        for name, (w, h, key, *_rest) in SHEETS.items():
+            _, _, pal, idx = self.decoded[name]
+            self.assertEqual(pal[idx[0]], key, name)
+
+    def test_frames_kept_apart(self):
+        for name, (w, h, key, fw, fh, n) in SHEETS.items():
+            for f, rows in enumerate(self.frames(name)):
+                for y, row in enumerate(rows):
+                    self.assertEqual(row[0], key, '%s frame %d left edge row %d' % (name, f, y))
+                    self.assertEqual(row[-1], key, '%s frame %d right edge row %d' % (name, f, y))
+
+    def test_every_frame_has_art_and_animates(self):
+        for name, (w, h, key, fw, fh, n) in SHEETS.items():
+            frames = self.frames(name)
+            for f, rows in enumerate(frames):
+                art = sum(1 for row in rows for c in row if c != key)
+                self.assertGreater(art, 150, '%s frame %d is (nearly) empty' % (name, f))
+            for f in range(1, n):
+                self.assertNotEqual(frames[f], frames[f - 1], '%s frames %d and %d are the same'
+                                    % (name, f - 1, f))
+
+    def test_palette_use(self):
+        for name, (w, h, key, *_rest) in SHEETS.items():
+            _, _, pal, idx = self.decoded[name]
+            used = set(idx)
+            art = {pal[i] for i in used} - {key}
+            self.assertGreater(len(art), 8, '%s has suspiciously few colours' % name)
+
+    def test_no_key_fringe(self):
+        for name, (w, h, key, *_rest) in SHEETS.items():
+            _, _, pal, idx = self.decoded[name]
+            bad = fringe_pixels(w, h, [pal[i] for i in idx], key)
+            self.assertEqual(bad[:10], [], '%s: %d key-blended edge pixels' % (name, len(bad)))
+
+    def test_walkers_stand_on_the_bottom_row(self):
+        for name in WALKERS:
+            key = SHEETS[name][2]
+            for f, rows in enumerate(self.frames(name)):
+                self.assertTrue(any(c != key for c in rows[-1]),
+                                '%s frame %d does not reach the bottom row' % (name, f))
+
+    def test_elephant_rows(self):
+        key = GREEN
+        for f, rows in enumerate(self.frames('elephant.png')):
+            self.assertTrue(all(c == key for row in rows[60:] for c in row),
+                            'elephant frame %d draws in rows 60-63' % f)
+            self.assertTrue(any(c != key for row in rows[54:60] for c in row),
+                            'elephant frame %d has no leg ends in rows 54-59' % f)
+            body = sum(1 for row in rows[:54] for c in row if c != key)
+            legs = sum(1 for row in rows[54:60] for c in row if c != key)
+            self.assertGreater(body, 10 * legs, 'elephant frame %d: too much below row 54' % f)
+
+    def bbox(self, rows, key):
+        pts = [(x, y) for y, row in enumerate(rows) for x, c in enumerate(row) if c != key]
+        xs, ys = [p[0] for p in pts], [p[1] for p in pts]
+        return min(xs), min(ys), max(xs), max(ys)
+
+    def test_start_buttons(self):
+        for name in ('start-tilt.png', 'start-upright.png', 'start-pile.png'):
+            key = SHEETS[name][2]
+            frames = self.frames(name)
+            x0, y0, x1, y1 = self.bbox(frames[0], key)
+            h = SHEETS[name][4]
+            # frame 0: one flat button in the bottom-left corner
+            self.assertEqual((x0, y1), (1, h - 1), name)
+            self.assertTrue(50 <= x1 - x0 <= 60 and 16 <= y1 - y0 <= 24, name)
+        upright = self.frames('start-upright.png')
+        for rows in upright[1:]:
+            x0, y0, x1, y1 = self.bbox(rows, RED)
+            self.assertLessEqual(x1 - x0, 24, 'start-upright: button not standing')
+        tops = [self.bbox(r, RED)[1] for r in upright[1:]]
+        self.assertEqual(tops, sorted(set(tops), reverse=True), 'start-upright: not rising')
+        x0, y0, x1, y1 = self.bbox(upright[5], RED)
+        self.assertTrue(50 <= y1 - y0 <= 60, 'start-upright: button not whole in frame 5')
+        tilt = self.frames('start-tilt.png')
+        x0, y0, x1, y1 = self.bbox(tilt[5], RED)
+        self.assertTrue(abs((x1 - x0) - (y1 - y0)) < 8, 'start-tilt: not about 45 degrees')
+        # the button rises: its top climbs from frame to frame
+        tops = [self.bbox(r, RED)[1] for r in tilt[1:]]
+        self.assertEqual(tops, sorted(tops, reverse=True))
+        self.assertGreater(tops[0], tops[-1])
+
+    def test_mouth_opens_and_closes(self):
+        areas = [sum(1 for row in rows for c in row if c != GREEN)
+                 for rows in self.frames('mouth.png')]
+        for a, b in zip(areas[:7], areas[1:7]):
+            self.assertLess(a, b, 'mouth should grow over frames 0-6: %r' % areas)
+        for a, b in zip(areas[8:], areas[9:]):
+            self.assertGreater(a, b, 'mouth should shrink over frames 8-14: %r' % areas)
+        self.assertLess(areas[0] * 4, areas[7])
+
+    def test_red_duck_is_red(self):
+        w, h, pal, idx = self.decoded['duck-red.png']
+        counts = {}
+        for i in idx:
+            counts[pal[i]] = counts.get(pal[i], 0) + 1
+        counts.pop(GREEN, None)
+        body = max(counts, key=counts.get)
+        self.assertTrue(body[0] >= 235 and body[1] <= 20 and body[2] <= 20, body)
+        self.assertNotIn(RED, counts)
+
+
+class FringeCheck(unittest.TestCase):
+    """The fringe test must catch what it is meant to catch."""
+
+    def test_antialiased_disc_on_red_fails(self):
+        w, h, px = disc_drawing(RED, (40, 80, 220))
+        self.assertGreater(len(fringe_pixels(w, h, px, RED)), 20)
+
+    def test_antialiased_outlined_disc_on_red_fails(self):
+        w, h, px = disc_drawing(RED, (250, 204, 164), ring=(30, 24, 34))
+        self.assertGreater(len(fringe_pixels(w, h, px, RED)), 20)
+
+    def test_antialiased_disc_on_green_fails(self):
+        w, h, px = disc_drawing(GREEN, (230, 30, 40), ring=(30, 24, 34))
+        self.assertGreater(len(fringe_pixels(w, h, px, GREEN)), 20)
+
+    def test_hard_edged_discs_pass(self):
+        for key, fill, ring in ((RED, (40, 80, 220), None), (RED, (250, 204, 164), (30, 24, 34)),
+                                (GREEN, (230, 30, 40), (30, 24, 34))):
+            w, h, px = disc_drawing(key, fill, ring, hard=True)
+            self.assertEqual(fringe_pixels(w, h, px, key), [])
+
+
+class PngReader(unittest.TestCase):
+    """The reader rejects the layouts the program cannot decode."""
+
+    def sample(self):
+        import pngfile
+        return pngfile.indexed(3, 2, [RED, (1, 2, 3)], [0, 1, 0, 1, 1, 0])
+
+    def test_accepts_generated(self):
+        w, h, pal, idx = decode_sheet(self.sample())
+        self.assertEqual((w, h, idx), (3, 2, [0, 1, 0, 1, 1, 0]))
+
+    def test_rejects_filtered_rows(self):
+        import pngfile
+        data = self.sample()
+        chunks = read_chunks(data)
+        raw = bytearray(zlib.decompress(dict(chunks)[b'IDAT']))
+        raw[4] = 1    # second row: Sub filter
+        out = data[:8]
+        for kind, body in chunks:
+            out += pngfile.chunk(kind, zlib.compress(bytes(raw)) if kind == b'IDAT' else body)
+        with self.assertRaises(PngError):
+            decode_sheet(out)
+
+    def test_rejects_short_palette_and_bad_crc(self):
+        import pngfile
+        chunks = read_chunks(self.sample())
+        out = b'\x89PNG\r\n\x1a\n'
+        for kind, body in chunks:
+            out += pngfile.chunk(kind, body[:6] if kind == b'PLTE' else body)
+        with self.assertRaises(PngError):
+            decode_sheet(out)
+        bad = bytearray(self.sample())
+        bad[20] ^= 0xff
+        with self.assertRaises(PngError):
+            decode_sheet(bytes(bad))
+
+
+class Sounds(unittest.TestCase):
+    def read(self, name):
+        with open(os.path.join(RES, 'sounds', name), 'rb') as f:
+            return f.read()
+
+    def test_layout_and_content(self):
+        for name, (bits, rate, seconds) in SOUNDS.items():
+            d = self.read(name)
+            self.assertEqual(d[:4], b'RIFF', name)
+            self.assertEqual(struct.unpack('<I', d[4:8])[0], len(d) - 8, name)
+            self.assertEqual(d[8:16], b'WAVEfmt ', name)
+            self.assertEqual(struct.unpack('<I', d[16:20])[0], 16, name)
+            tag, ch, r, byterate, align, b = struct.unpack('<HHIIHH', d[20:36])
+            block = bits // 8
+            self.assertEqual((tag, ch, r, byterate, align, b),
+                             (1, 1, rate, rate * block, block, bits), name)
+            self.assertEqual(d[36:40], b'data', name)
+            size = struct.unpack('<I', d[40:44])[0]
+            self.assertEqual(size, len(d) - 44, name)
+            n = round(seconds * rate)
+            self.assertEqual(size, n * block, name)
+            if bits == 8:
+                s = [v - 128 for v in d[44:]]
+                full = 128
+            else:
+                s = [v[0] for v in struct.iter_unpack('<h', d[44:])]
+                full = 32768
+            peak = max(abs(v) for v in s)
+            self.assertLess(peak, 0.99 * full, '%s clips' % name)
+            self.assertGreater(peak, 0.5 * full, '%s is too quiet' % name)
+            self.assertLess(abs(sum(s) / n), 0.01 * full, '%s has a DC offset' % name)
+            # faded in and out: the ends are at the centre line and the
+            # first and last millisecond stay well below the peak
+            self.assertLessEqual(abs(s[0]), 0.02 * full, name)
+            self.assertLessEqual(abs(s[-1]), 0.02 * full, name)
+            edge = int(0.001 * rate)
+            self.assertLess(max(abs(v) for v in s[:edge]), 0.5 * peak, name)
+            self.assertLess(max(abs(v) for v in s[-edge:]), 0.5 * peak, name)
+
+    def test_quacks_differ(self):
+        self.assertNotEqual(self.read('quack1.wav')[44:], self.read('quack2.wav')[44:])
+
+
+class CursorAndIcon(unittest.TestCase):
+    def test_cursor(self):
+        with open(os.path.join(RES, 'hand.cur'), 'rb') as f:
+            d = f.read()
+        self.assertEqual(struct.unpack('<HHH', d[:6]), (0, 2, 1))
+        w, h, colours, res, hx, hy, size, offset = struct.unpack('<BBBBHHII', d[6:22])
+        self.assertEqual((w, h, colours, res), (32, 32, 2, 0))
+        self.assertEqual((hx, hy), (0, 0))
+        self.assertEqual((offset, size), (22, len(d) - 22))
+        hdr = struct.unpack('<IiiHHIIiiII', d[22:62])
+        self.assertEqual(hdr[:6], (40, 32, 64, 1, 1, 0))
+        self.assertEqual(d[62:70], bytes([0, 0, 0, 0, 255, 255, 255, 0]))
+        xor, and_ = d[70:70 + 128], d[70 + 128:70 + 256]
+        self.assertEqual(len(d), 70 + 256)
+
+        def bit(mask, x, y):      # rows are stored bottom-up
+            row = mask[(31 - y) * 4:(31 - y) * 4 + 4]
+            return (row[x // 8] >> (7 - x % 8)) & 1
+
+        white = [(x, y) for y in range(32) for x in range(32)
+                 if bit(xor, x, y) and not bit(and_, x, y)]
+        black = [(x, y) for y in range(32) for x in range(32)
+                 if not bit(xor, x, y) and not bit(and_, x, y)]
+        inverted = [(x, y) for y in range(32) for x in range(32)
+                    if bit(xor, x, y) and bit(and_, x, y)]
+        self.assertEqual(inverted, [])
+        self.assertGreater(len(white), 150)
+        self.assertGreater(len(black), 60)
+        # the fingertip is at the hot spot: the top row is drawn near x = 0
+        top = min(y for _, y in black + white)
+        self.assertEqual(top, 0)
+        self.assertLessEqual(min(x for x, y in black + white if y == top), 2)
+        # every white pixel is enclosed: no white pixel touches transparency
+        for x, y in white:
+            for dx, dy in ((1, 0), (-1, 0), (0, 1), (0, -1)):
+                nx, ny = x + dx, y + dy
+                self.assertTrue(0 <= nx < 32 and 0 <= ny < 32 and not bit(and_, nx, ny),
+                                'white at %d,%d is not outlined' % (x, y))
+
+    def test_icon(self):
+        with open(os.path.join(RES, 'howdy.ico'), 'rb') as f:
+            d = f.read()
+        self.assertEqual(struct.unpack('<HHH', d[:6]), (0, 1, 2))
+        seen = []
+        for k in range(2):
+            w, h, colours, res, planes, bpp, size, offset = struct.unpack(
+                '<BBBBHHII', d[6 + 16 * k:22 + 16 * k])
+            self.assertEqual((w, h, colours, res, planes, bpp), (w, w, 16, 0, 1, 4))
+            seen.append(w)
+            img = d[offset:offset + size]
+            self.assertEqual(len(img), size)
+            hdr = struct.unpack('<IiiHHIIiiII', img[:40])
+            self.assertEqual(hdr[:6], (40, w, 2 * w, 1, 4, 0))
+            pal = [tuple(img[40 + 4 * i:43 + 4 * i][::-1]) for i in range(16)]
+            xstride = ((w * 4 + 31) // 32) * 4
+            astride = ((w + 31) // 32) * 4
+            xor = img[104:104 + xstride * w]
+            and_ = img[104 + xstride * w:]
+            self.assertEqual(len(and_), astride * w)
+
+            def colour(x, y):
+                b = xor[(w - 1 - y) * xstride + x // 2]
+                return pal[b >> 4 if x % 2 == 0 else b & 15]
+
+            def clear(x, y):
+                return (and_[(w - 1 - y) * astride + x // 8] >> (7 - x % 8)) & 1
+
+            for x, y in ((0, 0), (w - 1, 0), (0, w - 1), (w - 1, w - 1)):
+                self.assertEqual(clear(x, y), 1, 'corner should be transparent')
+            c = w // 2
+            self.assertEqual(clear(c, c), 0)
+            r, g, b = colour(c - 2, c + 2)
+            self.assertTrue(r > 150 and b > 130 and g < 80, 'centre is not magenta: %r' % ((r, g, b),))
+            # the outline (first opaque pixel along the middle row) is darker
+            x_edge = next(x for x in range(w) if not clear(x, c))
+            self.assertLess(sum(colour(x_edge, c)), sum(colour(c - 2, c + 2)))
+        self.assertEqual(sorted(seen), [16, 32])
+
+
+class Badge(unittest.TestCase):
+    def test_host_is_read_from_the_header(self):
+        import badge
+        text = '/* x */\n#define CAMPAIGN_HOST "hello.example"\n#define CAMPAIGN_PATH "/a"\n'
+        self.assertEqual(badge.read_host(text), 'hello.example')
+        with open(os.path.join(RES, 'campaign.h')) as f:
+            header = f.read()
+        self.assertIn('"%s"' % badge.read_host(header), header)
+        with self.assertRaises(ValueError):
+            badge.read_host('#define CAMPAIGN_PATH "/a"\n')
+
+    def test_host_changes_the_badge(self):
+        import badge
+        a = badge.badge('howdy.example').quantise()
+        b = badge.badge('another-site.example').quantise()
+        self.assertNotEqual(a[1], b[1])
+
+
+class Regenerate(unittest.TestCase):
+    def test_rerun_matches_committed_bytes(self):
+        with tempfile.TemporaryDirectory() as tmp:
+            out, docs = os.path.join(tmp, 'resources'), os.path.join(tmp, 'docs')
+            subprocess.run([sys.executable, os.path.join(TOOLS, 'generate.py'), out,
+                            '--docs', docs], check=True, stdout=subprocess.DEVNULL)
+            made = []
+            for root, _, files in os.walk(out):
+                for f in files:
+                    made.append(os.path.relpath(os.path.join(root, f), out))
+            expected = (['images/' + n for n in SHEETS] + ['sounds/' + n for n in SOUNDS]
+                        + ['hand.cur', 'howdy.ico'])
+            self.assertEqual(sorted(made), sorted(expected))
+            committed_pngs = sorted(f for f in os.listdir(os.path.join(RES, 'images'))
+                                    if f.endswith('.png'))
+            self.assertEqual(committed_pngs, sorted(SHEETS))
+            for rel in expected:
+                with open(os.path.join(out, rel), 'rb') as f:
+                    new = f.read()
+                with open(os.path.join(RES, rel), 'rb') as f:
+                    old = f.read()
+                self.assertTrue(new == old, '%s differs from a fresh run' % rel)
+            with open(os.path.join(docs, 'media.png'), 'rb') as f:
+                new = f.read()
+            with open(os.path.join(REPO, 'docs', 'media.png'), 'rb') as f:
+                self.assertTrue(f.read() == new, 'docs/media.png differs from a fresh run')
+
+
+if __name__ == '__main__':
+    unittest.main(verbosity=2)
