@@ -1,6 +1,7 @@
 // The overlay window's procedure.
 #include "app.h"
 
+#include "../assets/catalogue.h"
 #include "../show/show_state.h"
 
 #include <mmsystem.h>
@@ -44,6 +45,8 @@ void createShow()
     creatureMaskDC = CreateCompatibleDC(screen);
     mouthImageDC = CreateCompatibleDC(screen);
     mouthMaskDC = CreateCompatibleDC(screen);
+
+    loadSpriteSheets();
 
     showState.walkerX = -121;
     showState.walkerY = showState.screenHeight - 116;
