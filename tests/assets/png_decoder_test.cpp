@@ -1,0 +1,280 @@
+// The PNG decoder: the sheets' subset decodes pixel for pixel, and whatever the bytes say,
+// nothing is read or written out of bounds and broken images give no bitmap.
+#include "../support/pixels.h"
+#include "../support/png_writer.h"
+#include "../support/res_builder.h"
+
+#include "../../assets/png_decoder.h"
+#include "../../platform/core/resources.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <random>
+
+namespace {
+
+// Keeps the resource bytes alive while the decoder reads them.
+std::vector<std::uint8_t> resourceFile;
+
+HBITMAP decode(const std::vector<std::uint8_t> &png)
+{
+    resourceFile = ResBuilder().add("PNG", 1, png).bytes();
+    win32::useResources(resourceFile);
+    return decodePngResource(1, nullptr);
+}
+
+COLORREF paletteColour(const std::vector<std::uint8_t> &palette, int index)
+{
+    return RGB(palette[std::size_t(index) * 3], palette[std::size_t(index) * 3 + 1], palette[std::size_t(index) * 3 + 2]);
+}
+
+// A width x height image whose pixel (x, y) has index (x * 7 + y * 3) mod colours.
+PngSpec pattern(int width, int height, int bitDepth)
+{
+    PngSpec spec;
+    spec.width = width;
+    spec.height = height;
+    spec.bitDepth = bitDepth;
+    int colours = 1 << bitDepth;
+    spec.palette = testPalette(colours);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            spec.pixels.push_back(std::uint8_t((x * 7 + y * 3) % colours));
+    return spec;
+}
+
+// Every pixel of the bitmap shows the palette colour of the spec's pixel.
+void expectImage(HBITMAP bitmap, const PngSpec &spec)
+{
+    ASSERT_NE(bitmap, nullptr);
+    BITMAP info{};
+    ASSERT_TRUE(GetObjectA(bitmap, sizeof info, &info));
+    EXPECT_EQ(info.bmWidth, spec.width);
+    EXPECT_EQ(info.bmHeight, spec.height);
+    HDC dc = CreateCompatibleDC(nullptr);
+    SelectObject(dc, bitmap);
+    int wrong = 0;
+    for (int y = 0; y < spec.height; ++y)
+        for (int x = 0; x < spec.width; ++x)
+            wrong += pixelAt(dc, x, y) != paletteColour(spec.palette, spec.pixels[std::size_t(y * spec.width + x)]);
+    EXPECT_EQ(wrong, 0);
+    DeleteDC(dc);
+}
+
+TEST(Decoder, AWalkSheetSizedImageKeepsItsTopLeftPixel)
+{
+    PngSpec spec = pattern(726, 116, 8);
+    spec.pixels[0] = 200;
+    spec.ancillary = true;
+    HBITMAP bitmap = decode(writePng(spec));
+    expectImage(bitmap, spec);
+    HDC dc = CreateCompatibleDC(nullptr);
+    SelectObject(dc, bitmap);
+    EXPECT_EQ(pixelAt(dc, 0, 0), paletteColour(spec.palette, 200));
+    EXPECT_EQ(pngWidth, 726);
+    EXPECT_EQ(pngBitDepth, 8);
+    EXPECT_EQ(pngPaletteSize, 256);
+}
+
+TEST(Decoder, WidthsWithRowPaddingDecodeWithoutShear)
+{
+    // Pads of 2 bytes (118 ... 1038) and 3 bytes (1785) at the end of each DIB row.
+    for (int width : {118, 262, 426, 570, 726, 1038, 1785, 1, 2, 3}) {
+        SCOPED_TRACE(width);
+        PngSpec spec = pattern(width, 5, 8);
+        expectImage(decode(writePng(spec)), spec);
+    }
+}
+
+TEST(Decoder, OneAndFourBitImages)
+{
+    for (int depth : {1, 4}) {
+        SCOPED_TRACE(depth);
+        for (int width : {1, 7, 9, 13, 33}) {
+            PngSpec spec = pattern(width, 3, depth);
+            expectImage(decode(writePng(spec)), spec);
+            EXPECT_EQ(pngBitDepth, depth);
+            EXPECT_EQ(pngPaletteSize, 1 << depth);
+        }
+    }
+}
+
+TEST(Decoder, SeveralAndLargeImageDataChunksJoinInOrder)
+{
+    PngSpec spec = pattern(300, 90, 8);
+    spec.idatChunkSize = 7;
+    expectImage(decode(writePng(spec)), spec);
+
+    // Random-looking pixels barely compress: one IDAT of well over 65,536 bytes.
+    PngSpec big = pattern(1785, 100, 8);
+    std::mt19937 random(7);
+    for (auto &pixel : big.pixels)
+        pixel = std::uint8_t(random());
+    auto file = writePng(big);
+    ASSERT_GT(file.size(), 70000u);
+    expectImage(decode(file), big);
+}
+
+TEST(Decoder, TheChunkWalkStepsOverEveryChunk)
+{
+    // A walk sheet's layout: IHDR, gAMA, cHRM, a 256-entry PLTE, 11,578 bytes of IDAT, IEND.
+    std::vector<std::uint8_t> file = {137, 80, 78, 71, 13, 10, 26, 10};
+    auto add = [&](const char *type, std::size_t length) {
+        auto chunk = pngChunk(type, std::vector<std::uint8_t>(length, 0));
+        file.insert(file.end(), chunk.begin(), chunk.end());
+    };
+    add("IHDR", 13);
+    add("gAMA", 4);
+    add("cHRM", 32);
+    add("PLTE", 768);
+    add("IDAT", 11578);
+    add("IEND", 0);
+    ASSERT_EQ(file.size(), 12475u);
+    pngResourceSize = std::uint32_t(file.size());
+    pngCursor = 8;
+    std::vector<std::uint32_t> offsets;
+    std::vector<int> kinds;
+    for (int i = 0; i < 6; ++i) {
+        PngChunk chunk = nextPngChunk(file.data());
+        ASSERT_TRUE(chunk.complete);
+        offsets.push_back(chunk.dataOffset - 8);
+        kinds.push_back(classifyPngChunk(chunk));
+    }
+    EXPECT_EQ(offsets, (std::vector<std::uint32_t>{8, 33, 49, 93, 873, 12463}));
+    EXPECT_EQ(kinds, (std::vector<int>{3, -1, -1, 0, 1, 2}));
+    EXPECT_EQ(pngCursor, 12475);
+}
+
+TEST(Decoder, WrongChecksumsAndFiltersAreNoObstacle)
+{
+    PngSpec spec = pattern(40, 12, 8);
+    spec.badCrc = true;
+    spec.filters = {0, 1, 2, 3, 4, 1, 2, 3, 4, 4, 3, 0};
+    expectImage(decode(writePng(spec)), spec);
+    PngSpec small = pattern(9, 6, 4);
+    small.filters = {4, 3, 2, 1, 0, 4};
+    expectImage(decode(writePng(small)), small);
+}
+
+TEST(Decoder, PalettesLongerOrShorterThanTheDepthNeeds)
+{
+    // A 4-bit image with a 256-entry palette uses the first 16 entries.
+    PngSpec spec = pattern(10, 3, 4);
+    spec.palette = testPalette(256);
+    expectImage(decode(writePng(spec)), spec);
+
+    // An 8-bit image with three entries: the rest are black, nothing past the chunk is read.
+    PngSpec shortPalette = pattern(4, 1, 8);
+    shortPalette.palette = {10, 20, 30, 40, 50, 60, 70, 80, 90};
+    shortPalette.pixels = {0, 2, 3, 255};
+    HBITMAP bitmap = decode(writePng(shortPalette));
+    ASSERT_NE(bitmap, nullptr);
+    HDC dc = CreateCompatibleDC(nullptr);
+    SelectObject(dc, bitmap);
+    EXPECT_EQ(pixelAt(dc, 0, 0), RGB(10, 20, 30));
+    EXPECT_EQ(pixelAt(dc, 1, 0), RGB(70, 80, 90));
+    EXPECT_EQ(pixelAt(dc, 2, 0), RGB(0, 0, 0));
+    EXPECT_EQ(pixelAt(dc, 3, 0), RGB(0, 0, 0));
+}
+
+TEST(Decoder, ImageDataLargerThanItsBufferStillDecodes)
+{
+    // Empty stored blocks make a valid stream far longer than height x (width + 5) + 1.
+    PngSpec spec = pattern(4, 4, 8);
+    spec.paddingBlocks = 400;
+    spec.idatChunkSize = 300;
+    expectImage(decode(writePng(spec)), spec);
+}
+
+TEST(Decoder, MissingOrForeignResourcesGiveNoBitmap)
+{
+    resourceFile = ResBuilder().add("PNG", 2, writePng(pattern(4, 4, 8))).bytes();
+    win32::useResources(resourceFile);
+    EXPECT_EQ(decodePngResource(1, nullptr), nullptr);
+    EXPECT_NE(decodePngResource(2, nullptr), nullptr);
+
+    auto png = writePng(pattern(4, 4, 8));
+    auto badSignature = png;
+    badSignature[1] = 'p';
+    EXPECT_EQ(decode(badSignature), nullptr);
+    // The first chunk is not IHDR.
+    auto gama = pngChunk("gAMA", {0, 0, 0xB1, 0x8F});
+    auto late = png;
+    late.insert(late.begin() + 8, gama.begin(), gama.end());
+    EXPECT_EQ(decode(late), nullptr);
+    EXPECT_EQ(decode({137, 80, 78}), nullptr);
+}
+
+TEST(Decoder, BrokenFilesGiveNoBitmapAndStayInBounds)
+{
+    auto png = writePng(pattern(8, 8, 8));
+    // Lengths that run past the end, at every chunk.
+    for (std::size_t at = 8; at + 4 <= png.size();) {
+        std::uint32_t length = std::uint32_t(png[at]) << 24 | png[at + 1] << 16 | png[at + 2] << 8 | png[at + 3];
+        auto broken = png;
+        broken[at] = 0x7F;
+        EXPECT_EQ(decode(broken), nullptr) << "chunk at " << at;
+        at += 12 + length;
+    }
+    // No IEND, and files cut anywhere.
+    PngSpec noEnd = pattern(8, 8, 8);
+    noEnd.iend = false;
+    EXPECT_EQ(decode(writePng(noEnd)), nullptr);
+    for (std::size_t cut = 0; cut < png.size(); ++cut)
+        EXPECT_EQ(decode(std::vector<std::uint8_t>(png.begin(), png.begin() + std::ptrdiff_t(cut))), nullptr) << cut;
+}
+
+TEST(Decoder, ImagesItCannotReproduceGiveNoBitmap)
+{
+    auto refuse = [](PngSpec spec, const char *what) { EXPECT_EQ(decode(writePng(spec)), nullptr) << what; };
+    PngSpec spec = pattern(8, 8, 8);
+    PngSpec s = spec;
+    s.colourType = 2;
+    refuse(s, "truecolour");
+    s = spec;
+    s.bitDepth = 2;
+    refuse(s, "2-bit");
+    s = spec;
+    s.bitDepth = 16;
+    refuse(s, "16-bit");
+    s = spec;
+    s.interlace = 1;
+    refuse(s, "interlaced");
+    s = spec;
+    s.width = 0;
+    refuse(s, "no width");
+    s = spec;
+    s.height = 16385;
+    refuse(s, "too tall");
+    s = spec;
+    s.palette.clear();
+    refuse(s, "no palette");
+    s = spec;
+    s.filters = {0, 0, 5};
+    refuse(s, "filter 5");
+}
+
+TEST(Decoder, FailedOrShortInflationGivesNoBitmap)
+{
+    PngSpec spec = pattern(16, 16, 8);
+    auto png = writePng(spec);
+    // Flip bits inside the compressed data.
+    auto idat = std::search(png.begin(), png.end(), std::begin("IDAT"), std::end("IDAT") - 1) - png.begin();
+    auto corrupt = png;
+    for (int i = 4; i < 14; ++i)
+        corrupt[std::size_t(idat + i)] ^= 0x5A;
+    EXPECT_EQ(decode(corrupt), nullptr);
+
+    // A complete stream with fewer rows than the header promises.
+    PngSpec tall = spec;
+    tall.height = 20;
+    auto stream = deflateStream(scanlines(spec));
+    std::vector<std::uint8_t> file = {137, 80, 78, 71, 13, 10, 26, 10};
+    for (auto chunk : {pngChunk("IHDR", {0, 0, 0, 16, 0, 0, 0, 20, 8, 3, 0, 0, 0}), pngChunk("PLTE", spec.palette),
+                       pngChunk("IDAT", stream), pngChunk("IEND", {})})
+        file.insert(file.end(), chunk.begin(), chunk.end());
+    EXPECT_EQ(decode(file), nullptr);
+}
+
+} // namespace
