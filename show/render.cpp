@@ -1,6 +1,9 @@
 #include "render.h"
 
+#include "scenes.h"
 #include "show_state.h"
+
+#include "../effects/effects.h"
 
 DWORD WINAPI renderThread(LPVOID)
 {
@@ -14,6 +17,39 @@ void renderFrame()
 {
     HDC windowDC = GetDC(mainWindow);
     BitBlt(composeSurface, 0, 0, showState.screenWidth, showState.screenHeight, desktopSurface, 0, 0, SRCCOPY);
+
+    // Effects in a fixed order, each cue read at its own turn: a cue set by an earlier effect
+    // starts a later one within this frame. -1 (finished) counts as off.
+    if (showState.pulseActive == 1)
+        drawColourPulse();
+    if (showState.mouthActive > 0)
+        drawMouth();
+    if (showState.escapePhase > 0)
+        drawStartEscape();
+    if (showState.flightKind > 0)
+        drawFlight();
+    if (showState.elephantActive > 0)
+        drawElephant();
+    if (showState.creatureActive > 0)
+        drawStartCreature();
+
+    // The walker or the badge, over everything.
+    switch (showState.walkerScene) {
+    case 1:
+        drawWalkScene();
+        break;
+    case 2:
+        drawSwallowScene();
+        break;
+    case 3:
+        drawTripScene();
+        break;
+    case 4:
+        drawBadgeScene();
+        break;
+    default:
+        break;
+    }
 
     BitBlt(windowDC, 0, 0, showState.screenWidth, showState.screenHeight, composeSurface, 0, 0, SRCCOPY);
     ReleaseDC(mainWindow, windowDC);

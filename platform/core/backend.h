@@ -37,6 +37,8 @@ public:
     // The primary screen, in pixels.
     virtual int screenWidth() = 0;
     virtual int screenHeight() = 0;
+    // The part of the primary screen that panels and taskbars leave to windows.
+    virtual RECT workArea() = 0;
     // Copies what the screen shows at (x, y) into `into` (a colour surface), clipped to the screen.
     virtual void captureScreen(int x, int y, const Surface &into) = 0;
 

@@ -28,7 +28,8 @@ std::optional<Wave> parseWave(const std::uint8_t *data, std::size_t size)
     Wave wave;
     bool haveFormat = false;
     std::size_t at = 12;
-    while (size - at >= 8) {
+    // A chunk of odd length is followed by a pad byte, which the file's last chunk may lack.
+    while (at <= size && size - at >= 8) {
         const std::uint8_t *chunk = data + at;
         std::size_t length = read32(chunk + 4);
         if (length > size - at - 8)

@@ -139,6 +139,23 @@ extern "C" LRESULT WINAPI DefWindowProcA(HWND, UINT, WPARAM, LPARAM)
     return 0;
 }
 
+// Only the work area is asked for; other settings are not the program's business.
+extern "C" BOOL WINAPI SystemParametersInfoA(UINT action, UINT, LPVOID value, UINT)
+{
+    if (action != SPI_GETWORKAREA || !value)
+        return FALSE;
+    *static_cast<RECT *>(value) = backend().workArea();
+    return TRUE;
+}
+
+extern "C" BOOL WINAPI SetRect(LPRECT rect, int left, int top, int right, int bottom)
+{
+    if (!rect)
+        return FALSE;
+    *rect = RECT{left, top, right, bottom};
+    return TRUE;
+}
+
 extern "C" int WINAPI GetSystemMetrics(int index)
 {
     switch (index) {

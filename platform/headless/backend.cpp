@@ -27,7 +27,8 @@ struct WindowStore {
 class HeadlessBackend final : public win32::Backend {
 public:
     HeadlessBackend(const Config &config, Observer *observer)
-        : width_(config.width), height_(config.height), startTime_(config.startTime), input_(config.input),
+        : width_(config.width), height_(config.height), workAreaBottom_(config.workAreaBottom.value_or(config.height - 30)),
+          startTime_(config.startTime), input_(config.input),
           observer_(observer),
           scheduler_(Scheduler::Hooks{[this] { return nextInput(); }, [this](std::int64_t now) { deliver(now); },
                                       [this] { stalled(); }})
@@ -46,6 +47,7 @@ public:
 
     int screenWidth() override { return width_; }
     int screenHeight() override { return height_; }
+    RECT workArea() override { return RECT{0, 0, width_, workAreaBottom_}; }
 
     void captureScreen(int x, int y, const Surface &into) override
     {
@@ -238,6 +240,7 @@ private:
     }
 
     int width_, height_;
+    int workAreaBottom_;
     std::time_t startTime_;
     std::vector<InputEvent> input_;
     std::size_t nextInput_ = 0;

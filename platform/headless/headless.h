@@ -39,6 +39,8 @@ struct Config {
     int height = 768;
     // The desktop that the screen shows; the synthetic desktop when absent.
     std::optional<Image> desktop;
+    // The bottom of the work area; by default a 30-pixel taskbar lies below it.
+    std::optional<int> workAreaBottom;
     // The calendar time, in seconds, at virtual time 0.
     std::time_t startTime = 0;
     std::vector<InputEvent> input;

@@ -182,6 +182,7 @@ typedef struct _SECURITY_ATTRIBUTES SECURITY_ATTRIBUTES, *LPSECURITY_ATTRIBUTES;
 #define SW_SHOWNORMAL 1
 #define SM_CXSCREEN 0
 #define SM_CYSCREEN 1
+#define SPI_GETWORKAREA 0x0030
 #define IDC_ARROW MAKEINTRESOURCEA(32512)
 
 // GDI
@@ -221,6 +222,8 @@ LRESULT WINAPI SendMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lPa
 void WINAPI PostQuitMessage(int exitCode);
 UINT_PTR WINAPI SetTimer(HWND window, UINT_PTR id, UINT elapse, TIMERPROC timerProc);
 int WINAPI GetSystemMetrics(int index);
+BOOL WINAPI SystemParametersInfoA(UINT action, UINT parameter, LPVOID value, UINT flags);
+BOOL WINAPI SetRect(LPRECT rect, int left, int top, int right, int bottom);
 HCURSOR WINAPI LoadCursorA(HINSTANCE instance, LPCSTR name);
 HICON WINAPI LoadIconA(HINSTANCE instance, LPCSTR name);
 

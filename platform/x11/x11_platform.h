@@ -35,6 +35,7 @@ public:
 
     int screenWidth() override { return monitor_.width; }
     int screenHeight() override { return monitor_.height; }
+    RECT workArea() override;
     void captureScreen(int x, int y, const win32::Surface &into) override;
     void createWindow(win32::Window &window, COLORREF background) override;
     void showWindow(win32::Window &window, bool visible) override;

@@ -4,6 +4,7 @@
 
 #include "../core/user.h"
 
+#include <X11/Xatom.h>
 #include <X11/Xutil.h>
 #include <X11/extensions/Xrandr.h>
 #include <sys/ipc.h>
@@ -90,6 +91,31 @@ std::unique_ptr<Backend> Backend::open(std::string &error)
 }
 
 Backend::~Backend() = default;
+
+// The window manager's work area (_NET_WORKAREA, first desktop) within the primary monitor, in
+// the monitor's coordinates; the whole monitor without a window manager that sets one.
+RECT Backend::workArea()
+{
+    RECT area{0, 0, monitor_.width, monitor_.height};
+    Atom property = XInternAtom(display_, "_NET_WORKAREA", True);
+    Atom type;
+    int format;
+    unsigned long count = 0, after = 0;
+    unsigned char *data = nullptr;
+    if (property == None || XGetWindowProperty(display_, root_, property, 0, 4, False, XA_CARDINAL, &type, &format,
+                                               &count, &after, &data) != Success)
+        return area;
+    if (data && format == 32 && count >= 4) {
+        auto *values = reinterpret_cast<long *>(data);
+        area.left = std::max<LONG>(0, LONG(values[0]) - monitor_.x);
+        area.top = std::max<LONG>(0, LONG(values[1]) - monitor_.y);
+        area.right = std::min<LONG>(monitor_.width, LONG(values[0] + values[2]) - monitor_.x);
+        area.bottom = std::min<LONG>(monitor_.height, LONG(values[1] + values[3]) - monitor_.y);
+    }
+    if (data)
+        XFree(data);
+    return area;
+}
 
 void Backend::captureScreen(int x, int y, const win32::Surface &into)
 {

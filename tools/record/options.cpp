@@ -35,16 +35,16 @@ std::optional<RecordOptions> parseOptions(int argc, char **argv, std::string &er
     for (int i = 1; i < argc; ++i) {
         std::string option = argv[i];
         if (option == "--help" || option == "-h") {
-            error = "usage: howdy-record [--size WxH] [--desktop FILE.png] [--time SECONDS] [--frames DIR] "
-                    "[--out FILE.webp] [--log FILE.jsonl] [--input FILE] [--max-frames N]";
+            error = "usage: howdy-record [--size WxH] [--desktop FILE.png] [--workarea-bottom N] [--time SECONDS] "
+                    "[--frames DIR] [--out FILE.webp] [--log FILE.jsonl] [--input FILE] [--max-frames N]";
             return std::nullopt;
         }
         if (option.rfind("--", 0) != 0) {
             error = "unexpected argument '" + option + "'";
             return std::nullopt;
         }
-        static const char *const known[] = {"--size", "--desktop",  "--time",  "--frames",
-                                            "--out",  "--log",      "--input", "--max-frames"};
+        static const char *const known[] = {"--size", "--desktop", "--workarea-bottom", "--time",      "--frames",
+                                            "--out",  "--log",     "--input",           "--max-frames"};
         bool isKnown = false;
         for (const char *name : known)
             isKnown = isKnown || option == name;
@@ -66,6 +66,12 @@ std::optional<RecordOptions> parseOptions(int argc, char **argv, std::string &er
             sizeGiven = true;
         } else if (option == "--desktop") {
             desktopFile = value;
+        } else if (option == "--workarea-bottom") {
+            if (!parseInteger(value, number, 0, 16384)) {
+                error = "--workarea-bottom '" + value + "' is not a row from 0 to the screen's height";
+                return std::nullopt;
+            }
+            options.screen.workAreaBottom = int(number);
         } else if (option == "--time") {
             if (!parseInteger(value, number, 0, 1LL << 40)) {
                 error = "--time '" + value + "' is not a number of seconds";
@@ -100,6 +106,10 @@ std::optional<RecordOptions> parseOptions(int argc, char **argv, std::string &er
             options.screen.width = options.screen.desktop->width;
             options.screen.height = options.screen.desktop->height;
         }
+    }
+    if (options.screen.workAreaBottom && *options.screen.workAreaBottom > options.screen.height) {
+        error = "--workarea-bottom " + std::to_string(*options.screen.workAreaBottom) + " lies below the screen";
+        return std::nullopt;
     }
     if (inputFile) {
         std::ifstream in(*inputFile);

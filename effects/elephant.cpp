@@ -1,0 +1,34 @@
+// The elephant fly-by: a winged pink elephant crosses the screen at a fixed height, flapping.
+#include "effects.h"
+
+#include "../assets/catalogue.h"
+#include "../show/show_state.h"
+
+namespace {
+
+// Its frame's full width left of the screen.
+std::int32_t elephantX = -96;
+std::int32_t elephantFrame;
+std::int32_t elephantSheetSelected;
+
+constexpr std::int32_t kFlightTop = 200;
+
+} // namespace
+
+void drawElephant()
+{
+    if (elephantSheetSelected == 0) {
+        SelectObject(elephantImageDC, elephantSheet.image);
+        SelectObject(elephantMaskDC, elephantSheet.mask);
+        elephantSheetSelected = 1;
+        elephantFrame = -1;
+    }
+    elephantFrame += 1;
+    if (elephantFrame == 2)
+        elephantFrame = 0;
+    elephantX += 15;
+    if (elephantX < showState.screenWidth)
+        drawSpriteFrame(elephantImageDC, elephantMaskDC, elephantSheet, elephantFrame, elephantX, kFlightTop);
+    else
+        showState.elephantActive = -1;
+}
