@@ -21,4 +21,8 @@ sleep 3
 import -window root "$work/shot.png"
 wineserver -k
 [ "$WIDTH" = 1024 ] && [ "$HEIGHT" = 768 ] || { echo "overlay is ${WIDTH}x${HEIGHT}"; exit 1; }
-echo "howdy.exe shows its overlay under Wine"
+# Wine's screen snapshot is black; the walker drawn over it is not.
+walker=$(convert "$work/shot.png" -crop 1024x116+0+652 +repage -fill white +opaque black \
+    -format "%[fx:mean*w*h]" info: | cut -d. -f1)
+[ "$walker" -gt 500 ] || { echo "no walker along the bottom ($walker pixels drawn)"; exit 1; }
+echo "howdy.exe shows its overlay and the walker under Wine"

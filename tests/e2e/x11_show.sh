@@ -21,7 +21,10 @@ sleep 2
 import -window root "$work/shot.png"
 kill "$pid"
 
-# Above the walker's row the overlay shows exactly the desktop it covers.
+# Above the walker's row the overlay shows exactly the desktop it covers; along the bottom the
+# walker has come in.
 differing=$(pixels_differing "$work/shot.png" "$work/desktop/frame-0001.png" 1024x600+0+0)
 [ "$differing" = 0 ] || { echo "$differing pixels differ from the desktop"; exit 1; }
-echo "overlay covers the screen and shows the desktop"
+walker=$(pixels_differing "$work/shot.png" "$work/desktop/frame-0001.png" 1024x116+0+652)
+[ "$walker" -gt 500 ] || { echo "no walker along the bottom ($walker pixels differ)"; exit 1; }
+echo "overlay covers the screen, shows the desktop and the walker"
