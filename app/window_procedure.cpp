@@ -67,6 +67,11 @@ LRESULT CALLBACK mainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
         PlaySoundA(nullptr, nullptr, SND_PURGE);
         PostQuitMessage(0);
         return 0;
+    case WM_KEYDOWN:
+        // Esc ends the show at any time; the window itself stays until the process ends.
+        if (wParam == VK_ESCAPE)
+            SendMessageA(window, WM_DESTROY, 0, 0);
+        return 0;
     default:
         return DefWindowProcA(window, message, wParam, lParam);
     }

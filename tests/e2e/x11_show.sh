@@ -19,7 +19,11 @@ eval "$(xdotool getwindowgeometry --shell "$window")"
     { echo "overlay at ${X},${Y} ${WIDTH}x${HEIGHT}, not the whole screen"; exit 1; }
 sleep 2
 import -window root "$work/shot.png"
-kill "$pid"
+xdotool key Escape
+status=0
+timeout 10 sh -c "while kill -0 $pid 2>/dev/null; do sleep 0.1; done" || { echo "Esc did not end howdy"; exit 1; }
+wait "$pid" || status=$?
+[ "$status" = 0 ] || { echo "howdy ended with status $status"; exit 1; }
 
 # Above the walker's row the overlay shows exactly the desktop it covers; along the bottom the
 # walker has come in.

@@ -71,6 +71,20 @@ TEST(Record, TheWholeShowRecordsToAnAnimation)
     EXPECT_NE(webp.find("ANIM"), std::string::npos);
 }
 
+TEST(Record, EscapeEndsTheProgramWithStatusZero)
+{
+    std::string dir = scratchFolder();
+    run("echo 'at 5000 key escape' > " + dir + "/input");
+    auto result = run(kRecord + " --input " + dir + "/input --log " + dir + "/l.jsonl");
+    ASSERT_EQ(result.status, 0) << result.errors;
+    auto lines = readLines(dir + "/l.jsonl");
+    ASSERT_GE(lines.size(), 2u);
+    // The last frame began at 4920; Esc purges the sound and the program exits at once.
+    EXPECT_EQ(lines[lines.size() - 3].rfind("{\"frame\":42,\"t_ms\":4920,", 0), 0u) << lines[lines.size() - 3];
+    EXPECT_EQ(lines[lines.size() - 2], "{\"event\":\"purge\",\"t_ms\":5000}");
+    EXPECT_EQ(lines.back(), "{\"event\":\"exit\",\"t_ms\":5000,\"code\":0}");
+}
+
 TEST(Record, ADesktopPictureSetsTheScreen)
 {
     std::string dir = scratchFolder();
