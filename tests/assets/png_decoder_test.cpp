@@ -30,48 +30,48 @@ COLORREF paletteColour(const std::vector<std::uint8_t> &palette, int index)
 }
 
 // A width x height image whose pixel (x, y) has index (x * 7 + y * 3) mod colours.
-PngSpec pattern(int width, int height, int bitDepth)
+PngImage pattern(int width, int height, int bitDepth)
 {
-    PngSpec spec;
-    spec.width = width;
-    spec.height = height;
-    spec.bitDepth = bitDepth;
+    PngImage image;
+    image.width = width;
+    image.height = height;
+    image.bitDepth = bitDepth;
     int colours = 1 << bitDepth;
-    spec.palette = testPalette(colours);
+    image.palette = testPalette(colours);
     for (int y = 0; y < height; ++y)
         for (int x = 0; x < width; ++x)
-            spec.pixels.push_back(std::uint8_t((x * 7 + y * 3) % colours));
-    return spec;
+            image.pixels.push_back(std::uint8_t((x * 7 + y * 3) % colours));
+    return image;
 }
 
-// Every pixel of the bitmap shows the palette colour of the spec's pixel.
-void expectImage(HBITMAP bitmap, const PngSpec &spec)
+// Every pixel of the bitmap shows the palette colour of the image's pixel.
+void expectImage(HBITMAP bitmap, const PngImage &image)
 {
     ASSERT_NE(bitmap, nullptr);
     BITMAP info{};
     ASSERT_TRUE(GetObjectA(bitmap, sizeof info, &info));
-    EXPECT_EQ(info.bmWidth, spec.width);
-    EXPECT_EQ(info.bmHeight, spec.height);
+    EXPECT_EQ(info.bmWidth, image.width);
+    EXPECT_EQ(info.bmHeight, image.height);
     HDC dc = CreateCompatibleDC(nullptr);
     SelectObject(dc, bitmap);
     int wrong = 0;
-    for (int y = 0; y < spec.height; ++y)
-        for (int x = 0; x < spec.width; ++x)
-            wrong += pixelAt(dc, x, y) != paletteColour(spec.palette, spec.pixels[std::size_t(y * spec.width + x)]);
+    for (int y = 0; y < image.height; ++y)
+        for (int x = 0; x < image.width; ++x)
+            wrong += pixelAt(dc, x, y) != paletteColour(image.palette, image.pixels[std::size_t(y * image.width + x)]);
     EXPECT_EQ(wrong, 0);
     DeleteDC(dc);
 }
 
 TEST(Decoder, AWalkSheetSizedImageKeepsItsTopLeftPixel)
 {
-    PngSpec spec = pattern(726, 116, 8);
-    spec.pixels[0] = 200;
-    spec.ancillary = true;
-    HBITMAP bitmap = decode(writePng(spec));
-    expectImage(bitmap, spec);
+    PngImage image = pattern(726, 116, 8);
+    image.pixels[0] = 200;
+    image.ancillary = true;
+    HBITMAP bitmap = decode(writePng(image));
+    expectImage(bitmap, image);
     HDC dc = CreateCompatibleDC(nullptr);
     SelectObject(dc, bitmap);
-    EXPECT_EQ(pixelAt(dc, 0, 0), paletteColour(spec.palette, 200));
+    EXPECT_EQ(pixelAt(dc, 0, 0), paletteColour(image.palette, 200));
     EXPECT_EQ(pngWidth, 726);
     EXPECT_EQ(pngBitDepth, 8);
     EXPECT_EQ(pngPaletteSize, 256);
@@ -82,8 +82,8 @@ TEST(Decoder, WidthsWithRowPaddingDecodeWithoutShear)
     // Pads of 2 bytes (118 ... 1038) and 3 bytes (1785) at the end of each DIB row.
     for (int width : {118, 262, 426, 570, 726, 1038, 1785, 1, 2, 3}) {
         SCOPED_TRACE(width);
-        PngSpec spec = pattern(width, 5, 8);
-        expectImage(decode(writePng(spec)), spec);
+        PngImage image = pattern(width, 5, 8);
+        expectImage(decode(writePng(image)), image);
     }
 }
 
@@ -92,8 +92,8 @@ TEST(Decoder, OneAndFourBitImages)
     for (int depth : {1, 4}) {
         SCOPED_TRACE(depth);
         for (int width : {1, 7, 9, 13, 33}) {
-            PngSpec spec = pattern(width, 3, depth);
-            expectImage(decode(writePng(spec)), spec);
+            PngImage image = pattern(width, 3, depth);
+            expectImage(decode(writePng(image)), image);
             EXPECT_EQ(pngBitDepth, depth);
             EXPECT_EQ(pngPaletteSize, 1 << depth);
         }
@@ -102,12 +102,12 @@ TEST(Decoder, OneAndFourBitImages)
 
 TEST(Decoder, SeveralAndLargeImageDataChunksJoinInOrder)
 {
-    PngSpec spec = pattern(300, 90, 8);
-    spec.idatChunkSize = 7;
-    expectImage(decode(writePng(spec)), spec);
+    PngImage image = pattern(300, 90, 8);
+    image.idatChunkSize = 7;
+    expectImage(decode(writePng(image)), image);
 
     // Random-looking pixels barely compress: one IDAT of well over 65,536 bytes.
-    PngSpec big = pattern(1785, 100, 8);
+    PngImage big = pattern(1785, 100, 8);
     std::mt19937 random(7);
     for (auto &pixel : big.pixels)
         pixel = std::uint8_t(random());
@@ -148,11 +148,11 @@ TEST(Decoder, TheChunkWalkStepsOverEveryChunk)
 
 TEST(Decoder, WrongChecksumsAndFiltersAreNoObstacle)
 {
-    PngSpec spec = pattern(40, 12, 8);
-    spec.badCrc = true;
-    spec.filters = {0, 1, 2, 3, 4, 1, 2, 3, 4, 4, 3, 0};
-    expectImage(decode(writePng(spec)), spec);
-    PngSpec small = pattern(9, 6, 4);
+    PngImage image = pattern(40, 12, 8);
+    image.badCrc = true;
+    image.filters = {0, 1, 2, 3, 4, 1, 2, 3, 4, 4, 3, 0};
+    expectImage(decode(writePng(image)), image);
+    PngImage small = pattern(9, 6, 4);
     small.filters = {4, 3, 2, 1, 0, 4};
     expectImage(decode(writePng(small)), small);
 }
@@ -160,12 +160,12 @@ TEST(Decoder, WrongChecksumsAndFiltersAreNoObstacle)
 TEST(Decoder, PalettesLongerOrShorterThanTheDepthNeeds)
 {
     // A 4-bit image with a 256-entry palette uses the first 16 entries.
-    PngSpec spec = pattern(10, 3, 4);
-    spec.palette = testPalette(256);
-    expectImage(decode(writePng(spec)), spec);
+    PngImage image = pattern(10, 3, 4);
+    image.palette = testPalette(256);
+    expectImage(decode(writePng(image)), image);
 
     // An 8-bit image with three entries: the rest are black, nothing past the chunk is read.
-    PngSpec shortPalette = pattern(4, 1, 8);
+    PngImage shortPalette = pattern(4, 1, 8);
     shortPalette.palette = {10, 20, 30, 40, 50, 60, 70, 80, 90};
     shortPalette.pixels = {0, 2, 3, 255};
     HBITMAP bitmap = decode(writePng(shortPalette));
@@ -181,10 +181,10 @@ TEST(Decoder, PalettesLongerOrShorterThanTheDepthNeeds)
 TEST(Decoder, ImageDataLargerThanItsBufferStillDecodes)
 {
     // Empty stored blocks make a valid stream far longer than height x (width + 5) + 1.
-    PngSpec spec = pattern(4, 4, 8);
-    spec.paddingBlocks = 400;
-    spec.idatChunkSize = 300;
-    expectImage(decode(writePng(spec)), spec);
+    PngImage image = pattern(4, 4, 8);
+    image.paddingBlocks = 400;
+    image.idatChunkSize = 300;
+    expectImage(decode(writePng(image)), image);
 }
 
 TEST(Decoder, MissingOrForeignResourcesGiveNoBitmap)
@@ -218,7 +218,7 @@ TEST(Decoder, BrokenFilesGiveNoBitmapAndStayInBounds)
         at += 12 + length;
     }
     // No IEND, and files cut anywhere.
-    PngSpec noEnd = pattern(8, 8, 8);
+    PngImage noEnd = pattern(8, 8, 8);
     noEnd.iend = false;
     EXPECT_EQ(decode(writePng(noEnd)), nullptr);
     for (std::size_t cut = 0; cut < png.size(); ++cut)
@@ -227,38 +227,38 @@ TEST(Decoder, BrokenFilesGiveNoBitmapAndStayInBounds)
 
 TEST(Decoder, ImagesItCannotReproduceGiveNoBitmap)
 {
-    auto refuse = [](PngSpec spec, const char *what) { EXPECT_EQ(decode(writePng(spec)), nullptr) << what; };
-    PngSpec spec = pattern(8, 8, 8);
-    PngSpec s = spec;
+    auto refuse = [](PngImage image, const char *what) { EXPECT_EQ(decode(writePng(image)), nullptr) << what; };
+    PngImage image = pattern(8, 8, 8);
+    PngImage s = image;
     s.colourType = 2;
     refuse(s, "truecolour");
-    s = spec;
+    s = image;
     s.bitDepth = 2;
     refuse(s, "2-bit");
-    s = spec;
+    s = image;
     s.bitDepth = 16;
     refuse(s, "16-bit");
-    s = spec;
+    s = image;
     s.interlace = 1;
     refuse(s, "interlaced");
-    s = spec;
+    s = image;
     s.width = 0;
     refuse(s, "no width");
-    s = spec;
+    s = image;
     s.height = 16385;
     refuse(s, "too tall");
-    s = spec;
+    s = image;
     s.palette.clear();
     refuse(s, "no palette");
-    s = spec;
+    s = image;
     s.filters = {0, 0, 5};
     refuse(s, "filter 5");
 }
 
 TEST(Decoder, FailedOrShortInflationGivesNoBitmap)
 {
-    PngSpec spec = pattern(16, 16, 8);
-    auto png = writePng(spec);
+    PngImage image = pattern(16, 16, 8);
+    auto png = writePng(image);
     // Flip bits inside the compressed data.
     auto idat = std::search(png.begin(), png.end(), std::begin("IDAT"), std::end("IDAT") - 1) - png.begin();
     auto corrupt = png;
@@ -267,11 +267,11 @@ TEST(Decoder, FailedOrShortInflationGivesNoBitmap)
     EXPECT_EQ(decode(corrupt), nullptr);
 
     // A complete stream with fewer rows than the header promises.
-    PngSpec tall = spec;
+    PngImage tall = image;
     tall.height = 20;
-    auto stream = deflateStream(scanlines(spec));
+    auto stream = deflateStream(scanlines(image));
     std::vector<std::uint8_t> file = {137, 80, 78, 71, 13, 10, 26, 10};
-    for (auto chunk : {pngChunk("IHDR", {0, 0, 0, 16, 0, 0, 0, 20, 8, 3, 0, 0, 0}), pngChunk("PLTE", spec.palette),
+    for (auto chunk : {pngChunk("IHDR", {0, 0, 0, 16, 0, 0, 0, 20, 8, 3, 0, 0, 0}), pngChunk("PLTE", image.palette),
                        pngChunk("IDAT", stream), pngChunk("IEND", {})})
         file.insert(file.end(), chunk.begin(), chunk.end());
     EXPECT_EQ(decode(file), nullptr);

@@ -20,19 +20,19 @@ std::uint8_t paeth(int a, int b, int c)
 
 } // namespace
 
-std::vector<std::uint8_t> scanlines(const PngSpec &spec)
+std::vector<std::uint8_t> scanlines(const PngImage &image)
 {
-    std::size_t rowBytes = (std::size_t(spec.width) * std::size_t(spec.bitDepth) + 7) / 8;
+    std::size_t rowBytes = (std::size_t(image.width) * std::size_t(image.bitDepth) + 7) / 8;
     std::vector<std::uint8_t> raw, previous(rowBytes, 0);
-    for (int y = 0; y < spec.height; ++y) {
+    for (int y = 0; y < image.height; ++y) {
         std::vector<std::uint8_t> row(rowBytes, 0);
-        for (int x = 0; x < spec.width; ++x) {
-            std::size_t i = std::size_t(y) * std::size_t(spec.width) + std::size_t(x);
-            std::uint8_t index = i < spec.pixels.size() ? spec.pixels[i] : 0;
-            int bit = x * spec.bitDepth;
-            row[std::size_t(bit / 8)] |= std::uint8_t(index << (8 - spec.bitDepth - bit % 8));
+        for (int x = 0; x < image.width; ++x) {
+            std::size_t i = std::size_t(y) * std::size_t(image.width) + std::size_t(x);
+            std::uint8_t index = i < image.pixels.size() ? image.pixels[i] : 0;
+            int bit = x * image.bitDepth;
+            row[std::size_t(bit / 8)] |= std::uint8_t(index << (8 - image.bitDepth - bit % 8));
         }
-        int filter = std::size_t(y) < spec.filters.size() ? spec.filters[std::size_t(y)] : 0;
+        int filter = std::size_t(y) < image.filters.size() ? image.filters[std::size_t(y)] : 0;
         raw.push_back(std::uint8_t(filter));
         for (std::size_t i = 0; i < rowBytes; ++i) {
             int left = i ? row[i - 1] : 0, up = previous[i], upLeft = i ? previous[i - 1] : 0;
@@ -79,31 +79,31 @@ std::vector<std::uint8_t> pngChunk(const std::string &type, const std::vector<st
     return out;
 }
 
-std::vector<std::uint8_t> writePng(const PngSpec &spec)
+std::vector<std::uint8_t> writePng(const PngImage &image)
 {
     std::vector<std::uint8_t> file = {137, 80, 78, 71, 13, 10, 26, 10};
     auto append = [&](const std::vector<std::uint8_t> &chunk) { file.insert(file.end(), chunk.begin(), chunk.end()); };
     std::vector<std::uint8_t> header;
     header.reserve(13);
-    put32(header, std::uint32_t(spec.width));
-    put32(header, std::uint32_t(spec.height));
-    header.insert(header.end(), {std::uint8_t(spec.bitDepth), std::uint8_t(spec.colourType), 0, 0,
-                                 std::uint8_t(spec.interlace)});
-    append(pngChunk("IHDR", header, spec.badCrc));
-    if (spec.ancillary) {
+    put32(header, std::uint32_t(image.width));
+    put32(header, std::uint32_t(image.height));
+    header.insert(header.end(), {std::uint8_t(image.bitDepth), std::uint8_t(image.colourType), 0, 0,
+                                 std::uint8_t(image.interlace)});
+    append(pngChunk("IHDR", header, image.badCrc));
+    if (image.ancillary) {
         append(pngChunk("gAMA", {0, 0, 0xB1, 0x8F}));
         append(pngChunk("cHRM", std::vector<std::uint8_t>(32, 1)));
     }
-    if (!spec.palette.empty())
-        append(pngChunk("PLTE", spec.palette, spec.badCrc));
-    auto stream = deflateStream(scanlines(spec), spec.paddingBlocks);
-    for (std::size_t at = 0; at < stream.size(); at += spec.idatChunkSize) {
-        std::size_t end = std::min(stream.size(), at + spec.idatChunkSize);
+    if (!image.palette.empty())
+        append(pngChunk("PLTE", image.palette, image.badCrc));
+    auto stream = deflateStream(scanlines(image), image.paddingBlocks);
+    for (std::size_t at = 0; at < stream.size(); at += image.idatChunkSize) {
+        std::size_t end = std::min(stream.size(), at + image.idatChunkSize);
         append(pngChunk("IDAT", std::vector<std::uint8_t>(stream.begin() + std::ptrdiff_t(at),
                                                           stream.begin() + std::ptrdiff_t(end)),
-                        spec.badCrc));
+                        image.badCrc));
     }
-    if (spec.iend)
+    if (image.iend)
         append(pngChunk("IEND", {}));
     return file;
 }

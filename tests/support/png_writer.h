@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-struct PngSpec {
+struct PngImage {
     int width = 4;
     int height = 4;
     int bitDepth = 8;
@@ -27,8 +27,8 @@ struct PngSpec {
     bool iend = true;
 };
 
-// The raw scanlines (filter byte + packed indices) the spec's pixels make, filtered as asked.
-std::vector<std::uint8_t> scanlines(const PngSpec &spec);
+// The raw scanlines (filter byte + packed indices) the image's pixels make, filtered as asked.
+std::vector<std::uint8_t> scanlines(const PngImage &image);
 
 // zlib's stream for `raw`, with `paddingBlocks` empty stored blocks first.
 std::vector<std::uint8_t> deflateStream(const std::vector<std::uint8_t> &raw, int paddingBlocks = 0);
@@ -36,7 +36,7 @@ std::vector<std::uint8_t> deflateStream(const std::vector<std::uint8_t> &raw, in
 std::vector<std::uint8_t> pngChunk(const std::string &type, const std::vector<std::uint8_t> &data,
                                    bool badCrc = false);
 
-std::vector<std::uint8_t> writePng(const PngSpec &spec);
+std::vector<std::uint8_t> writePng(const PngImage &image);
 
 // A palette of `count` entries where entry i is (i, 255 - i, i * 7).
 std::vector<std::uint8_t> testPalette(int count);
