@@ -17,7 +17,8 @@ struct DeviceContext;
 
 struct Bitmap : Object {
     static constexpr Kind kKind = Kind::Bitmap;
-    Bitmap(int width, int height, int bitsPerPixel);
+    // New bitmaps are black unless `cleared` is false: then the caller writes every pixel.
+    Bitmap(int width, int height, int bitsPerPixel, bool cleared = true);
 
     Surface surface;
     std::unique_ptr<std::uint8_t[]> storage;
@@ -63,7 +64,7 @@ std::optional<COLORREF> brushColour(HBRUSH brush);
 std::shared_ptr<DeviceContext> makeDeviceContext(DeviceContext::Target target);
 
 // A bitmap of the given format, or null when the size is not positive or too large.
-std::shared_ptr<Bitmap> makeBitmap(int width, int height, int bitsPerPixel);
+std::shared_ptr<Bitmap> makeBitmap(int width, int height, int bitsPerPixel, bool cleared = true);
 
 // The surface that a DC draws on, for tests and tools that look at pixels; empty for DCs that
 // have none of their own (the screen's).

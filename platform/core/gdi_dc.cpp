@@ -246,13 +246,16 @@ extern "C" HBITMAP WINAPI CreateCompatibleBitmap(HDC handle, int width, int heig
 extern "C" HBITMAP WINAPI CreateDIBitmap(HDC handle, const BITMAPINFOHEADER *header, DWORD init, const void *bits,
                                          const BITMAPINFO *info, UINT usage)
 {
-    if (!header)
+    if (!header || header->biHeight == INT32_MIN || (info && info->bmiHeader.biHeight == INT32_MIN))
         return nullptr;
     // Without a DC the bitmap is monochrome, as in Wine.
     int depth = handle ? bitsPerPixelFor(handle) : 1;
     if (!depth)
         return nullptr;
-    auto bitmap = makeBitmap(header->biWidth, std::abs(header->biHeight), depth);
+    // A colour bitmap whose every pixel comes from the DIB's bits needs no clearing first.
+    bool overwritten = (init & CBM_INIT) && depth == 32 && info && info->bmiHeader.biWidth >= header->biWidth &&
+                       std::abs(info->bmiHeader.biHeight) >= std::abs(header->biHeight);
+    auto bitmap = makeBitmap(header->biWidth, std::abs(header->biHeight), depth, !overwritten);
     if (!bitmap)
         return nullptr;
     if (init & CBM_INIT) {

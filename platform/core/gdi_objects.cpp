@@ -43,13 +43,14 @@ bool sizeAllowed(int width, int height, int bitsPerPixel)
 
 } // namespace
 
-Bitmap::Bitmap(int width, int height, int bitsPerPixel) : Object(kKind)
+Bitmap::Bitmap(int width, int height, int bitsPerPixel, bool cleared) : Object(kKind)
 {
     surface.width = width;
     surface.height = height;
     surface.bitsPerPixel = bitsPerPixel;
     surface.stride = strideFor(width, bitsPerPixel);
-    storage = std::make_unique<std::uint8_t[]>(std::size_t(surface.stride) * std::size_t(height));
+    std::size_t bytes = std::size_t(surface.stride) * std::size_t(height);
+    storage = cleared ? std::make_unique<std::uint8_t[]>(bytes) : std::make_unique_for_overwrite<std::uint8_t[]>(bytes);
     surface.bits = storage.get();
 }
 
@@ -81,11 +82,11 @@ std::shared_ptr<DeviceContext> makeDeviceContext(DeviceContext::Target target)
     return dc;
 }
 
-std::shared_ptr<Bitmap> makeBitmap(int width, int height, int bitsPerPixel)
+std::shared_ptr<Bitmap> makeBitmap(int width, int height, int bitsPerPixel, bool cleared)
 {
     if (!sizeAllowed(width, height, bitsPerPixel))
         return nullptr;
-    return std::make_shared<Bitmap>(width, height, bitsPerPixel);
+    return std::make_shared<Bitmap>(width, height, bitsPerPixel, cleared);
 }
 
 } // namespace win32

@@ -87,10 +87,16 @@ void colourFromMono(const Surface &dst, const Surface &src, const Clipped &c, co
     const std::uint32_t pick[2] = {colours.destinationText, colours.destinationBackground};
     for (int row = 0; row < c.height; ++row) {
         std::uint32_t *__restrict d = dst.pixels(c.y + row) + c.x;
-        const std::uint8_t *s = src.row(c.sourceY + row);
+        // The source bits are read a byte at a time; no byte past the rectangle is touched.
+        const std::uint8_t *s = src.row(c.sourceY + row) + (c.sourceX >> 3);
+        int shift = 7 - (c.sourceX & 7);
+        unsigned bits = *s;
         for (int i = 0; i < c.width; ++i) {
-            int bit = c.sourceX + i;
-            d[i] = combine<R>(d[i], pick[(s[bit >> 3] >> (7 - (bit & 7))) & 1]);
+            d[i] = combine<R>(d[i], pick[(bits >> shift) & 1]);
+            if (--shift < 0 && i + 1 < c.width) {
+                shift = 7;
+                bits = *++s;
+            }
         }
     }
 }
@@ -121,14 +127,20 @@ void monoFromColour(const Surface &dst, const Surface &src, const Clipped &c, co
     std::vector<std::uint8_t> bits(std::size_t((c.x & 7) + c.width + 7) / 8 + 1);
     const std::uint32_t key = colours.sourceBackground & 0xFFFFFF;
     for (int row = 0; row < c.height; ++row) {
-        std::fill(bits.begin(), bits.end(), 0);
         const std::uint32_t *s = src.pixels(c.sourceY + row) + c.sourceX;
-        int shift = c.x & 7;
-        for (int i = 0; i < c.width; ++i) {
-            int k = shift + i;
-            if ((s[i] & 0xFFFFFF) == key)
-                bits[std::size_t(k >> 3)] |= static_cast<std::uint8_t>(0x80 >> (k & 7));
+        // Eight pixels make a byte, gathered in a register and stored whole.
+        unsigned byte = 0;
+        int k = c.x & 7;
+        std::uint8_t *out = bits.data();
+        for (int i = 0; i < c.width; ++i, ++k) {
+            byte = (byte << 1) | unsigned((s[i] & 0xFFFFFF) == key);
+            if ((k & 7) == 7) {
+                *out++ = static_cast<std::uint8_t>(byte);
+                byte = 0;
+            }
         }
+        if (k & 7)
+            *out = static_cast<std::uint8_t>(byte << (8 - (k & 7)));
         storeMonoRow<R>(dst.row(c.y + row), c.x, c.width, bits.data());
     }
 }
