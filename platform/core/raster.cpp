@@ -4,6 +4,11 @@
 #include <cstring>
 #include <vector>
 
+#include <unistd.h>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace win32::raster {
 
 namespace {
@@ -177,6 +182,37 @@ void dispatch(const Surface &dst, const Surface &src, const Clipped &c, const Co
     }
 }
 
+// A fill larger than half the last-level cache would only push out what the next operations
+// read; such fills go straight to memory, as the C library's memset does with large blocks.
+std::size_t streamingFillBytes()
+{
+    static const std::size_t bytes = [] {
+        long cache = sysconf(_SC_LEVEL3_CACHE_SIZE);
+        return cache > 0 ? std::size_t(cache) / 2 : std::size_t(8) << 20;
+    }();
+    return bytes;
+}
+
+void fillRow(std::uint32_t *row, int count, std::uint32_t pixel, bool streaming)
+{
+#if defined(__SSE2__)
+    if (streaming) {
+        int i = 0;
+        for (; i < count && (reinterpret_cast<std::uintptr_t>(row + i) & 15) != 0; ++i)
+            row[i] = pixel;
+        const __m128i four = _mm_set1_epi32(int(pixel));
+        for (; i + 4 <= count; i += 4)
+            _mm_stream_si128(reinterpret_cast<__m128i *>(row + i), four);
+        for (; i < count; ++i)
+            row[i] = pixel;
+        return;
+    }
+#else
+    (void)streaming;
+#endif
+    std::fill_n(row, count, pixel);
+}
+
 bool overlaps(const Surface &dst, const Surface &src, const Clipped &c)
 {
     if (dst.bits != src.bits)
@@ -241,8 +277,13 @@ void fill(const Surface &destination, int left, int top, int right, int bottom, 
         return;
     if (!destination.monochrome()) {
         std::uint32_t pixel = pixelFromColour(colour);
+        bool streaming = std::size_t(right - left) * std::size_t(bottom - top) * 4 >= streamingFillBytes();
         for (int row = top; row < bottom; ++row)
-            std::fill_n(destination.pixels(row) + left, right - left, pixel);
+            fillRow(destination.pixels(row) + left, right - left, pixel, streaming);
+#if defined(__SSE2__)
+        if (streaming)
+            _mm_sfence();
+#endif
         return;
     }
     std::vector<std::uint8_t> bits(std::size_t((left & 7) + (right - left) + 7) / 8 + 1,

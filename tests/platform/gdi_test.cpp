@@ -196,6 +196,28 @@ TEST(RectangleDrawing, NewDCsDrawWithABlackPenAndWhiteBrush)
     EXPECT_EQ(pixelAt(dc, 1, 1), kWhite);
 }
 
+// Fills larger than the cache take another path, straight to memory.
+TEST(RectangleDrawing, HugeFillsAreExactToTheEdges)
+{
+    HDC dc = memoryDC(4003, 3001);
+    SelectObject(dc, CreateSolidBrush(RGB(12, 34, 56)));
+    SelectObject(dc, CreatePen(PS_SOLID, 1, kRed));
+    ASSERT_TRUE(Rectangle(dc, 1, 0, 4002, 3001));
+    const win32::Surface s = win32::surfaceOf(dc);
+    const std::uint32_t inside = win32::pixelFromColour(RGB(12, 34, 56));
+    int wrong = 0;
+    for (int y = 1; y < 3000; y += 7)
+        for (int x = 2; x < 4001; ++x)
+            wrong += s.pixels(y)[x] != inside;
+    EXPECT_EQ(wrong, 0);
+    for (int y : {1, 1500, 2999}) {
+        EXPECT_EQ(pixelAt(dc, 0, y), kBlack) << "left of the rectangle, untouched";
+        EXPECT_EQ(pixelAt(dc, 1, y), kRed) << "outline";
+        EXPECT_EQ(pixelAt(dc, 4001, y), kRed) << "outline";
+        EXPECT_EQ(pixelAt(dc, 4002, y), kBlack) << "right of the rectangle, untouched";
+    }
+}
+
 // --- device-independent bitmaps ----------------------------------------------------------
 
 struct Dib {
