@@ -1,6 +1,7 @@
 #!/bin/sh
 # Builds both programs (Linux and the Windows cross build) and runs every test: unit and
-# integration tests, media checks, end-to-end runs under Xvfb and Wine.
+# integration tests, media checks, end-to-end runs under Xvfb and Wine, and a minute of fuzzing
+# the PNG decoder.
 set -eu
 cd "$(dirname "$0")/.."
 . scripts/packages.sh
@@ -11,3 +12,18 @@ cmake --build --preset mingw -j "$(nproc)"
 cmake --preset default -DHOWDY_WINDOWS_EXE="$PWD/build/mingw/howdy.exe" >/dev/null
 cmake --build --preset default -j "$(nproc)"
 ctest --preset default -j "$(nproc)"
+
+# A fresh minute of fuzzing, from the seed corpus; any crash input is kept for inspection and
+# fails the run.
+cmake --preset fuzz >/dev/null
+cmake --build --preset fuzz -j "$(nproc)"
+fuzz=$(mktemp -d)
+mkdir "$fuzz/corpus" "$fuzz/crashes"
+cp tests/fuzz/corpus/* "$fuzz/corpus/"
+if ! build/fuzz/tests/fuzz/png_fuzzer "$fuzz/corpus" -max_total_time=60 -artifact_prefix="$fuzz/crashes/" \
+    >"$fuzz/log" 2>&1; then
+    tail -n 40 "$fuzz/log"
+    echo "The decoder's fuzzer found a crash: $fuzz/crashes/ (keep it in tests/fuzz/crashes/)"
+    exit 1
+fi
+grep -E "^Done|stat::number_of_executed_units" "$fuzz/log" || tail -n 2 "$fuzz/log"
