@@ -30,7 +30,10 @@ std::vector<std::uint8_t> scanlines(const PngImage &image)
             std::size_t i = std::size_t(y) * std::size_t(image.width) + std::size_t(x);
             std::uint8_t index = i < image.pixels.size() ? image.pixels[i] : 0;
             int bit = x * image.bitDepth;
-            row[std::size_t(bit / 8)] |= std::uint8_t(index << (8 - image.bitDepth - bit % 8));
+            if (image.bitDepth > 8) // 16-bit samples, big-endian
+                row[std::size_t(bit / 8) + 1] = index;
+            else
+                row[std::size_t(bit / 8)] |= std::uint8_t(index << (8 - image.bitDepth - bit % 8));
         }
         int filter = std::size_t(y) < image.filters.size() ? image.filters[std::size_t(y)] : 0;
         raw.push_back(std::uint8_t(filter));
