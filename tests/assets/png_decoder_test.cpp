@@ -227,32 +227,21 @@ TEST(Decoder, BrokenFilesGiveNoBitmapAndStayInBounds)
 
 TEST(Decoder, ImagesItCannotReproduceGiveNoBitmap)
 {
-    auto refuse = [](PngImage image, const char *what) { EXPECT_EQ(decode(writePng(image)), nullptr) << what; };
-    PngImage image = pattern(8, 8, 8);
-    PngImage s = image;
-    s.colourType = 2;
-    refuse(s, "truecolour");
-    s = image;
-    s.bitDepth = 2;
-    refuse(s, "2-bit");
-    s = image;
-    s.bitDepth = 16;
-    refuse(s, "16-bit");
-    s = image;
-    s.interlace = 1;
-    refuse(s, "interlaced");
-    s = image;
-    s.width = 0;
-    refuse(s, "no width");
-    s = image;
-    s.height = 16385;
-    refuse(s, "too tall");
-    s = image;
-    s.palette.clear();
-    refuse(s, "no palette");
-    s = image;
-    s.filters = {0, 0, 5};
-    refuse(s, "filter 5");
+    const std::pair<const char *, void (*)(PngImage &)> refused[] = {
+        {"truecolour", [](PngImage &i) { i.colourType = 2; }},
+        {"2-bit", [](PngImage &i) { i.bitDepth = 2; }},
+        {"16-bit", [](PngImage &i) { i.bitDepth = 16; }},
+        {"interlaced", [](PngImage &i) { i.interlace = 1; }},
+        {"no width", [](PngImage &i) { i.width = 0; }},
+        {"too tall", [](PngImage &i) { i.height = 16385; }},
+        {"no palette", [](PngImage &i) { i.palette.clear(); }},
+        {"filter 5", [](PngImage &i) { i.filters = {0, 0, 5}; }},
+    };
+    for (const auto &[what, change] : refused) {
+        PngImage image = pattern(8, 8, 8);
+        change(image);
+        EXPECT_EQ(decode(writePng(image)), nullptr) << what;
+    }
 }
 
 TEST(Decoder, FailedOrShortInflationGivesNoBitmap)

@@ -5,11 +5,9 @@
 set -eu
 exe=$1
 record=$2
-work=$(mktemp -d)
 . "$(dirname "$0")/xvfb.sh"
 
-"$record" --size 1024x768 --max-frames 1 --frames "$work/desktop" >/dev/null
-start_xvfb 1024x768 "$work/desktop/frame-0001.png"
+start_desktop "$record"
 export WINEPREFIX="$work/prefix" WINEDEBUG=-all
 wineboot -i >/dev/null 2>&1
 

@@ -4,11 +4,9 @@
 set -eu
 howdy=$1
 record=$2
-work=$(mktemp -d)
 . "$(dirname "$0")/xvfb.sh"
 
-"$record" --size 1024x768 --max-frames 1 --frames "$work/desktop" >/dev/null
-start_xvfb 1024x768 "$work/desktop/frame-0001.png"
+start_desktop "$record"
 
 "$howdy" >"$work/howdy.log" 2>&1 &
 pid=$!
@@ -27,8 +25,8 @@ wait "$pid" || status=$?
 
 # Above the walker's row the overlay shows exactly the desktop it covers; along the bottom the
 # walker has come in.
-differing=$(pixels_differing "$work/shot.png" "$work/desktop/frame-0001.png" 1024x600+0+0)
+differing=$(pixels_differing "$work/shot.png" "$desktop" 1024x600+0+0)
 [ "$differing" = 0 ] || { echo "$differing pixels differ from the desktop"; exit 1; }
-walker=$(pixels_differing "$work/shot.png" "$work/desktop/frame-0001.png" 1024x116+0+652)
+walker=$(pixels_differing "$work/shot.png" "$desktop" 1024x116+0+652)
 [ "$walker" -gt 500 ] || { echo "no walker along the bottom ($walker pixels differ)"; exit 1; }
 echo "overlay covers the screen, shows the desktop and the walker"

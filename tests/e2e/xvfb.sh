@@ -1,5 +1,5 @@
 # Shared by the end-to-end scripts: a private Xvfb showing a known desktop picture.
-# Usage: . xvfb.sh; start_xvfb WIDTHxHEIGHT PICTURE.png
+# Usage: . xvfb.sh; start_desktop HOWDY_RECORD (sets $work, $desktop and DISPLAY)
 
 start_xvfb() {
     size=$1
@@ -18,6 +18,14 @@ start_xvfb() {
     display -window root "$picture" &
     sleep 1
     trap 'kill $xvfb_pid 2>/dev/null' EXIT
+}
+
+# A 1024 x 768 Xvfb showing howdy-record's built-in desktop, in a new scratch folder $work.
+start_desktop() {
+    work=$(mktemp -d)
+    desktop="$work/desktop/frame-0001.png"
+    "$1" --size 1024x768 --max-frames 1 --frames "$work/desktop" >/dev/null
+    start_xvfb 1024x768 "$desktop"
 }
 
 # Waits until a window named "Howdy Partner" exists; prints its id.

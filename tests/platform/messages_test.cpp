@@ -48,6 +48,15 @@ LRESULT CALLBACK recordingProc(HWND window, UINT message, WPARAM wParam, LPARAM 
     }
 }
 
+// Runs the calling thread's message loop until the quit message; returns it.
+MSG runLoop()
+{
+    MSG msg{};
+    while (GetMessageA(&msg, nullptr, 0, 0))
+        DispatchMessageA(&msg);
+    return msg;
+}
+
 HWND makeWindow(const char *className = "Test")
 {
     WNDCLASSA windowClass{};
@@ -132,12 +141,9 @@ TEST(Messages, SendFromAnotherThreadRunsOnTheOwner)
             return 0;
         },
         nullptr, 0, nullptr);
-    MSG msg{};
-    while (GetMessageA(&msg, nullptr, 0, 0))
-        DispatchMessageA(&msg);
+    EXPECT_EQ(runLoop().message, UINT(WM_QUIT));
     EXPECT_EQ(result, 42);
     EXPECT_EQ(seen.echoThread, std::this_thread::get_id());
-    EXPECT_EQ(msg.message, UINT(WM_QUIT));
 }
 
 TEST(Clock, SleepersWakeInTimeOrderOnTheVirtualClock)
@@ -165,9 +171,7 @@ TEST(Clock, SleepersWakeInTimeOrderOnTheVirtualClock)
             return 0;
         },
         nullptr, 0, nullptr);
-    MSG msg{};
-    while (GetMessageA(&msg, nullptr, 0, 0))
-        DispatchMessageA(&msg);
+    runLoop();
     // At 300 both wake; the older thread goes first.
     EXPECT_EQ(order, (std::vector<std::string>{"a100", "b150", "a200", "a300", "b300"}));
 }
