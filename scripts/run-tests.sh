@@ -27,3 +27,4 @@ if ! build/fuzz/tests/fuzz/png_fuzzer "$fuzz/corpus" -max_total_time=60 -artifac
     exit 1
 fi
 grep -E "^Done|stat::number_of_executed_units" "$fuzz/log" || tail -n 2 "$fuzz/log"
+rm -rf "$fuzz"

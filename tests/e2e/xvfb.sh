@@ -7,7 +7,7 @@ start_xvfb() {
     for n in $(seq 90 140); do
         [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] || break
     done
-    Xvfb ":$n" -screen 0 "${size}x24" -nolisten tcp >/dev/null 2>&1 &
+    Xvfb ":$n" -screen 0 "${size}x24" -nolisten tcp -noreset >/dev/null 2>&1 &
     xvfb_pid=$!
     export DISPLAY=":$n"
     for _ in $(seq 50); do
@@ -17,7 +17,7 @@ start_xvfb() {
     # The picture becomes the root window's background, which is what a capture of the screen reads.
     display -window root "$picture" &
     sleep 1
-    trap 'kill $xvfb_pid 2>/dev/null' EXIT
+    trap 'kill $xvfb_pid 2>/dev/null; [ -z "${work:-}" ] || rm -rf "$work"' EXIT
 }
 
 # A 1024 x 768 Xvfb showing howdy-record's built-in desktop, in a new scratch folder $work.

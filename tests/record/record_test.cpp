@@ -15,7 +15,8 @@ const std::string kRecord = HOWDY_RECORD;
 
 TEST(Record, ThirtyFramesEvery120Milliseconds)
 {
-    std::string dir = scratchFolder();
+    ScratchFolder scratch;
+    std::string dir = scratch.path();
     auto result = run(kRecord + " --size 1024x768 --max-frames 30 --log " + dir + "/l.jsonl --frames " + dir + "/d");
     ASSERT_EQ(result.status, 0) << result.errors;
     auto lines = readLines(dir + "/l.jsonl");
@@ -42,7 +43,8 @@ TEST(Record, ThirtyFramesEvery120Milliseconds)
 
 TEST(Record, TwoRunsAreByteIdentical)
 {
-    std::string a = scratchFolder(), b = scratchFolder();
+    ScratchFolder scratchA, scratchB;
+    std::string a = scratchA.path(), b = scratchB.path();
     for (const std::string &dir : {a, b}) {
         auto result = run(kRecord + " --size 640x480 --max-frames 12 --time 1000 --log " + dir + "/l.jsonl --out " +
                           dir + "/show.webp --frames " + dir + "/d");
@@ -60,7 +62,8 @@ TEST(Record, TwoRunsAreByteIdentical)
 // The README's animation, made the same way: the whole show at 640 x 480 up to the exit timer.
 TEST(Record, TheWholeShowRecordsToAnAnimation)
 {
-    std::string dir = scratchFolder();
+    ScratchFolder scratch;
+    std::string dir = scratch.path();
     auto result = run(kRecord + " --size 640x480 --max-frames 230 --time 1700000000 --log " + dir +
                       "/l.jsonl --out " + dir + "/show.webp");
     ASSERT_EQ(result.status, 0) << result.errors;
@@ -73,7 +76,8 @@ TEST(Record, TheWholeShowRecordsToAnAnimation)
 
 TEST(Record, EscapeEndsTheProgramWithStatusZero)
 {
-    std::string dir = scratchFolder();
+    ScratchFolder scratch;
+    std::string dir = scratch.path();
     run("echo 'at 5000 key escape' > " + dir + "/input");
     auto result = run(kRecord + " --input " + dir + "/input --log " + dir + "/l.jsonl");
     ASSERT_EQ(result.status, 0) << result.errors;
@@ -87,7 +91,8 @@ TEST(Record, EscapeEndsTheProgramWithStatusZero)
 
 TEST(Record, ADesktopPictureSetsTheScreen)
 {
-    std::string dir = scratchFolder();
+    ScratchFolder scratch;
+    std::string dir = scratch.path();
     // Make a small picture by recording one frame of a 64 x 48 screen.
     ASSERT_EQ(run(kRecord + " --size 64x48 --max-frames 1 --frames " + dir + "/a").status, 0);
     auto result = run(kRecord + " --desktop " + dir + "/a/frame-0001.png --max-frames 1 --frames " + dir + "/b");
@@ -97,7 +102,8 @@ TEST(Record, ADesktopPictureSetsTheScreen)
 
 TEST(Record, BadArgumentsGetOneLineAndStatusTwo)
 {
-    std::string dir = scratchFolder();
+    ScratchFolder scratch;
+    std::string dir = scratch.path();
     std::string notPng = dir + "/text.png";
     run("echo hello > " + notPng);
     const std::string cases[] = {

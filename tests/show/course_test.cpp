@@ -85,7 +85,8 @@ std::string describe(const std::string &line)
 
 Recording record(const std::string &options)
 {
-    const std::string log = scratchFolder() + "/show.jsonl";
+    ScratchFolder scratch;
+    const std::string log = scratch / "show.jsonl";
     const RunResult result = run(kRecord + " " + options + " --log " + log);
     EXPECT_EQ(result.status, 0) << options << "\n" << result.errors;
     Recording recording;

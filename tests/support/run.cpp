@@ -1,26 +1,34 @@
 #include "run.h"
 
-#include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <stdexcept>
 #include <sys/wait.h>
 
 RunResult run(const std::string &command)
 {
+    ScratchFolder scratch;
     RunResult result;
-    std::string errorsFile = scratchFolder() + "/stderr";
-    int status = std::system((command + " 2>" + errorsFile).c_str());
+    int status = std::system((command + " 2>" + scratch / "stderr").c_str());
     result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    result.errors = readFile(errorsFile);
+    result.errors = readFile(scratch / "stderr");
     return result;
 }
 
-std::string scratchFolder()
+ScratchFolder::ScratchFolder()
 {
-    char pattern[] = "/tmp/howdy-test-XXXXXX";
-    const char *made = mkdtemp(pattern);
-    return made ? made : "/tmp";
+    std::string pattern = (std::filesystem::temp_directory_path() / "howdy-test-XXXXXX").string();
+    if (!mkdtemp(pattern.data()))
+        throw std::runtime_error("can't make a scratch folder in " + pattern);
+    path_ = pattern;
+}
+
+ScratchFolder::~ScratchFolder()
+{
+    std::error_code ignored;
+    std::filesystem::remove_all(path_, ignored);
 }
 
 std::string readFile(const std::string &path)
