@@ -1,12 +1,11 @@
 // Program entry: the overlay window, the render thread and the message loop.
 #include "app.h"
 
+#include "../assets/catalogue.h"
 #include "../show/render.h"
-#include "../show/show_state.h"
+#include "../state/show_state.h"
 
-HINSTANCE appInstance;
-
-int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
+HWND createOverlayWindow(HINSTANCE instance)
 {
     appInstance = instance;
 
@@ -16,7 +15,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
     windowClass.cbClsExtra = 0;
     windowClass.cbWndExtra = 0;
     windowClass.hInstance = appInstance;
-    windowClass.hIcon = LoadIconA(appInstance, MAKEINTRESOURCEA(132));
+    windowClass.hIcon = LoadIconA(appInstance, MAKEINTRESOURCEA(IDI_HOWDY));
     windowClass.hCursor = LoadCursorA(nullptr, IDC_ARROW);
     windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
     windowClass.lpszMenuName = nullptr;
@@ -29,6 +28,12 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
     // WM_CREATE builds everything the show draws with, inside this call.
     mainWindow = CreateWindowExA(0, "Hello World", "Howdy Partner", WS_POPUP, 0, 0, showState.screenWidth,
                                  showState.screenHeight, nullptr, nullptr, appInstance, nullptr);
+    return mainWindow;
+}
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
+{
+    createOverlayWindow(instance);
     ShowWindow(mainWindow, SW_SHOWNORMAL);
     UpdateWindow(mainWindow);
 

@@ -2,12 +2,9 @@
 #include "app.h"
 
 #include "../assets/catalogue.h"
-#include "../show/show_state.h"
+#include "../state/show_state.h"
 
 #include <mmsystem.h>
-
-HCURSOR handCursor;
-HCURSOR arrowCursor;
 
 namespace {
 
@@ -26,32 +23,31 @@ HDC makeScreenSurface(HDC screen)
 void createShow()
 {
     HDC screen = GetDC(nullptr);
-    handCursor = LoadCursorA(appInstance, "Hand");
+    handCursor = LoadCursorA(appInstance, CURSOR_HAND);
     arrowCursor = LoadCursorA(nullptr, IDC_ARROW);
 
     desktopSurface = makeScreenSurface(screen);
     tintSurface = makeScreenSurface(screen);
     composeSurface = makeScreenSurface(screen);
 
-    sceneImageDC = CreateCompatibleDC(screen);
-    sceneMaskDC = CreateCompatibleDC(screen);
-    flightImageDC = CreateCompatibleDC(screen);
-    flightMaskDC = CreateCompatibleDC(screen);
-    escapeImageDC = CreateCompatibleDC(screen);
-    escapeMaskDC = CreateCompatibleDC(screen);
-    elephantImageDC = CreateCompatibleDC(screen);
-    elephantMaskDC = CreateCompatibleDC(screen);
-    creatureImageDC = CreateCompatibleDC(screen);
-    creatureMaskDC = CreateCompatibleDC(screen);
-    mouthImageDC = CreateCompatibleDC(screen);
-    mouthMaskDC = CreateCompatibleDC(screen);
+    // Each sprite user's pair, created empty, the image DC first.
+    HDC *const spritePairs[][2] = {
+        {&sceneImageDC, &sceneMaskDC},       {&flightImageDC, &flightMaskDC},
+        {&escapeImageDC, &escapeMaskDC},     {&elephantImageDC, &elephantMaskDC},
+        {&creatureImageDC, &creatureMaskDC}, {&mouthImageDC, &mouthMaskDC},
+    };
+    for (auto &pair : spritePairs) {
+        *pair[0] = CreateCompatibleDC(screen);
+        *pair[1] = CreateCompatibleDC(screen);
+    }
 
     loadSpriteSheets();
 
-    showState.walkerX = -121;
-    showState.walkerY = showState.screenHeight - 116;
-    showState.frameDelay = 120;
-    showState.walkerScene = 1;
+    // The walker stands just left of the screen, his feet on its bottom edge.
+    showState.walkerX = -WALK_FRAME_WIDTH;
+    showState.walkerY = showState.screenHeight - WALK_FRAME_HEIGHT;
+    showState.frameDelay = FRAME_DELAY;
+    showState.walkerScene = SCENE_WALK;
     ReleaseDC(nullptr, screen);
 }
 

@@ -1,6 +1,6 @@
 #include "sprite.h"
 
-#include "../show/show_state.h"
+#include "../state/show_state.h"
 
 HBITMAP makeColourKeyMask(HBITMAP bitmap, COLORREF key)
 {
@@ -35,6 +35,21 @@ HBITMAP makeColourKeyMask(HBITMAP bitmap, COLORREF key)
     DeleteDC(maskDC);
     DeleteDC(imageDC);
     return mask;
+}
+
+void selectSpriteSheet(HDC imageDC, HDC maskDC, const SpriteSheet &sheet)
+{
+    SelectObject(imageDC, sheet.image);
+    SelectObject(maskDC, sheet.mask);
+}
+
+bool selectSheetOnce(std::int32_t &sheetSelected, HDC imageDC, HDC maskDC, const SpriteSheet &sheet)
+{
+    if (sheetSelected != 0)
+        return false;
+    selectSpriteSheet(imageDC, maskDC, sheet);
+    sheetSelected = 1;
+    return true;
 }
 
 void drawSpriteFrame(HDC imageDC, HDC maskDC, const SpriteSheet &sheet, std::int32_t frame, std::int32_t x,

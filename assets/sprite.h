@@ -22,6 +22,14 @@ struct SpriteSheet {
 // for a null bitmap.
 HBITMAP makeColourKeyMask(HBITMAP bitmap, COLORREF key);
 
+// Makes the sheet the one the owner's pair of DCs draws: its image into the image DC, its mask
+// into the mask DC. Selecting a null bitmap changes nothing.
+void selectSpriteSheet(HDC imageDC, HDC maskDC, const SpriteSheet &sheet);
+
+// An owner selects its sheet in its first frame only, which `sheetSelected` remembers (0 at
+// start; the owner clears it to start again). True in the frame that selected it.
+bool selectSheetOnce(std::int32_t &sheetSelected, HDC imageDC, HDC maskDC, const SpriteSheet &sheet);
+
 // Draws frame `frame` of the sheet selected into the pair at (x, y) in composeSurface: the mask
 // ANDed, then the image ORed. Frames outside the strip, and sheets that failed to load, draw
 // nothing.

@@ -2,7 +2,7 @@
 // every frame. It runs before any sprite is drawn, so it tints the desktop alone.
 #include "effects.h"
 
-#include "../show/show_state.h"
+#include "../state/show_state.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 #include "effects.h"
 
 #include "../assets/catalogue.h"
-#include "../show/show_state.h"
+#include "../state/show_state.h"
 
 namespace {
 
@@ -17,12 +17,8 @@ constexpr std::int32_t kFlightTop = 200;
 
 void drawElephant()
 {
-    if (elephantSheetSelected == 0) {
-        SelectObject(elephantImageDC, elephantSheet.image);
-        SelectObject(elephantMaskDC, elephantSheet.mask);
-        elephantSheetSelected = 1;
+    if (selectSheetOnce(elephantSheetSelected, elephantImageDC, elephantMaskDC, elephantSheet))
         elephantFrame = -1;
-    }
     elephantFrame += 1;
     if (elephantFrame == 2)
         elephantFrame = 0;

@@ -3,7 +3,7 @@
 #include "effects.h"
 
 #include "../assets/catalogue.h"
-#include "../show/show_state.h"
+#include "../state/show_state.h"
 
 #include <mmsystem.h>
 
@@ -48,9 +48,7 @@ void launch()
         flightQuack = 2;
         break;
     }
-    SelectObject(flightImageDC, flightSheet->image);
-    SelectObject(flightMaskDC, flightSheet->mask);
-    flightSheetSelected = 1;
+    selectSheetOnce(flightSheetSelected, flightImageDC, flightMaskDC, *flightSheet);
     flightFrame = -1;
     flightTime = 0;
 }
@@ -58,9 +56,9 @@ void launch()
 void playFlightSound()
 {
     if (showState.elephantActive == 1 && pickRandom(3) == 2)
-        PlaySoundA("Elephant", nullptr, SND_RESOURCE | SND_ASYNC);
+        PlaySoundA(SOUND_ELEPHANT, nullptr, SND_RESOURCE | SND_ASYNC);
     else
-        PlaySoundA(flightQuack == 1 ? "Quack1" : "Quack2", nullptr, SND_RESOURCE | SND_ASYNC);
+        PlaySoundA(flightQuack == 1 ? SOUND_QUACK1 : SOUND_QUACK2, nullptr, SND_RESOURCE | SND_ASYNC);
 }
 
 // The duck has left the screen: the mouth's duck starts the first escape, the yellow duck the

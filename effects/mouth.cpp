@@ -3,7 +3,7 @@
 #include "effects.h"
 
 #include "../assets/catalogue.h"
-#include "../show/show_state.h"
+#include "../state/show_state.h"
 
 namespace {
 
@@ -15,12 +15,8 @@ std::int32_t mouthFrame;
 void drawMouth()
 {
     std::int32_t previous = mouthFrame;
-    if (mouthSheetSelected == 0) {
-        SelectObject(mouthImageDC, mouthSheet.image);
-        SelectObject(mouthMaskDC, mouthSheet.mask);
-        mouthSheetSelected = 1;
+    if (selectSheetOnce(mouthSheetSelected, mouthImageDC, mouthMaskDC, mouthSheet))
         previous = -1;
-    }
     mouthFrame = previous + 1;
     if (mouthFrame == 6) {
         // The duck starts from the top edge, 70 pixels into the open mouth.

@@ -3,7 +3,7 @@
 #include "effects.h"
 
 #include "../assets/catalogue.h"
-#include "../show/show_state.h"
+#include "../state/show_state.h"
 
 namespace {
 
@@ -20,8 +20,7 @@ void selectStage(const SpriteSheet &sheet)
 {
     creatureSheet = &sheet;
     creatureY = showState.screenHeight - sheet.frameHeight;
-    SelectObject(creatureImageDC, sheet.image);
-    SelectObject(creatureMaskDC, sheet.mask);
+    selectSpriteSheet(creatureImageDC, creatureMaskDC, sheet);
 }
 
 } // namespace

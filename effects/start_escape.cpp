@@ -4,7 +4,7 @@
 #include "effects.h"
 
 #include "../assets/catalogue.h"
-#include "../show/show_state.h"
+#include "../state/show_state.h"
 
 #include <mmsystem.h>
 
@@ -46,10 +46,7 @@ void drawStartEscape()
         return;
     }
     std::int32_t frameHeight = phase.sheet->frameHeight;
-    if (escapeSheetSelected == 0) {
-        SelectObject(escapeImageDC, phase.sheet->image);
-        SelectObject(escapeMaskDC, phase.sheet->mask);
-        escapeSheetSelected = 1;
+    if (selectSheetOnce(escapeSheetSelected, escapeImageDC, escapeMaskDC, *phase.sheet)) {
         escapeFrame = -1;
         // Read once per escape: where the taskbar is, if it is at the bottom.
         SystemParametersInfoA(SPI_GETWORKAREA, 0, &escapeWorkArea, 0);
@@ -72,6 +69,6 @@ void drawStartEscape()
 
     if (escapeFrame == 5) {
         PlaySoundA(nullptr, nullptr, SND_PURGE);
-        PlaySoundA("Cannon", nullptr, SND_RESOURCE | SND_ASYNC);
+        PlaySoundA(SOUND_CANNON, nullptr, SND_RESOURCE | SND_ASYNC);
     }
 }

@@ -1,9 +1,9 @@
 #include "render.h"
 
 #include "scenes.h"
-#include "show_state.h"
 
 #include "../effects/effects.h"
+#include "../state/show_state.h"
 
 DWORD WINAPI renderThread(LPVOID)
 {
@@ -35,16 +35,16 @@ void renderFrame()
 
     // The walker or the badge, over everything.
     switch (showState.walkerScene) {
-    case 1:
+    case SCENE_WALK:
         drawWalkScene();
         break;
-    case 2:
+    case SCENE_SWALLOW:
         drawSwallowScene();
         break;
-    case 3:
+    case SCENE_TRIP_WALK:
         drawTripScene();
         break;
-    case 4:
+    case SCENE_BADGE:
         drawBadgeScene();
         break;
     default:

@@ -1,5 +1,5 @@
 // The walker's storyline and the closing badge: one routine per scene, called by renderFrame
-// for the current walkerScene (1 walk, 2 swallow, 3 trip walk, 4 badge). A scene that changes
+// for the current walkerScene (SCENE_WALK ... SCENE_BADGE). A scene that changes
 // walkerScene calls the new scene's routine itself, so every frame shows exactly one scene.
 #pragma once
 

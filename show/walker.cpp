@@ -1,10 +1,9 @@
-// Scenes 1 to 3: the walker walks in, swallows, walks on, trips while the effects run, and
-// walks out. His counters are the show's clock.
+// The walker's scenes (walk, swallow, trip walk): he walks in, swallows, walks on, trips while
+// the effects run, and walks out. His counters are the show's clock.
 #include "scenes.h"
 
-#include "show_state.h"
-
 #include "../assets/catalogue.h"
+#include "../state/show_state.h"
 
 #include <mmsystem.h>
 
@@ -21,13 +20,9 @@ bool stepSceneFrame(const SpriteSheet &sheet, std::int32_t &frame, std::int32_t 
                     std::int32_t &sheetSelected)
 {
     std::int32_t current = frame;
-    bool selected = sheetSelected == 0;
-    if (selected) {
-        SelectObject(sceneImageDC, sheet.image);
-        SelectObject(sceneMaskDC, sheet.mask);
-        sheetSelected = 1;
+    bool selected = selectSheetOnce(sheetSelected, sceneImageDC, sceneMaskDC, sheet);
+    if (selected)
         current = -1;
-    }
     if (current + 1 > 5) {
         frame = 0;
         ++cycles;
@@ -35,7 +30,7 @@ bool stepSceneFrame(const SpriteSheet &sheet, std::int32_t &frame, std::int32_t 
         frame = current + 1;
     }
     // The walker's feet stand on the bottom edge of the screen.
-    showState.walkerY = showState.screenHeight - 116;
+    showState.walkerY = showState.screenHeight - WALK_FRAME_HEIGHT;
     return selected;
 }
 
@@ -51,19 +46,19 @@ void drawWalkScene()
     if (walkCycles == 4) {
         walkCycles = 5;
         walkSheetSelected = 0;
-        showState.walkerScene = 2;
+        showState.walkerScene = SCENE_SWALLOW;
         drawSwallowScene();
         return;
     }
     if (walkCycles == 8) {
         walkCycles = 9;
         walkSheetSelected = 0;
-        showState.walkerScene = 3;
+        showState.walkerScene = SCENE_TRIP_WALK;
         drawTripScene();
         return;
     }
     if (showState.walkerX > showState.screenWidth) {
-        showState.walkerScene = 4;
+        showState.walkerScene = SCENE_BADGE;
         drawBadgeScene();
         return;
     }
@@ -75,7 +70,7 @@ void drawWalkScene()
 void drawSwallowScene()
 {
     if (swallowCycles == 1) {
-        showState.walkerScene = 1;
+        showState.walkerScene = SCENE_WALK;
         // The walk adds its 15 again, so it resumes where he swallowed.
         showState.walkerX -= 15;
         drawWalkScene();
@@ -89,12 +84,12 @@ void drawSwallowScene()
 void drawTripScene()
 {
     showState.pulseActive = 1;
-    showState.frameDelay = 60;
+    showState.frameDelay = TRIP_FRAME_DELAY;
     if (showState.elephantActive == -1 && showState.flightKind == -1 && showState.creatureActive == -1) {
-        showState.walkerScene = 1;
+        showState.walkerScene = SCENE_WALK;
         PlaySoundA(nullptr, nullptr, SND_PURGE);
         showState.pulseActive = 0;
-        showState.frameDelay = 120;
+        showState.frameDelay = FRAME_DELAY;
         drawWalkScene();
         return;
     }

@@ -3,7 +3,7 @@
 
 #include "../../assets/catalogue.h"
 #include "../../assets/png_decoder.h"
-#include "../../show/show_state.h"
+#include "../../state/show_state.h"
 
 #include <gtest/gtest.h>
 

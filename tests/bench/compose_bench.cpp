@@ -4,7 +4,7 @@
 #include "../../assets/catalogue.h"
 #include "../../effects/effects.h"
 #include "../../platform/headless/headless.h"
-#include "../../show/show_state.h"
+#include "../../state/show_state.h"
 
 #include <windows.h>
 

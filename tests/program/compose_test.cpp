@@ -7,7 +7,7 @@
 #include "../../platform/core/resources.h"
 #include "../../platform/headless/headless.h"
 #include "../../show/render.h"
-#include "../../show/show_state.h"
+#include "../../state/show_state.h"
 
 #include <gtest/gtest.h>
 

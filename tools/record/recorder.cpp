@@ -1,6 +1,6 @@
 #include "recorder.h"
 
-#include "../../show/show_state.h"
+#include "../../state/show_state.h"
 
 #include <cstdio>
 #include <cstdlib>

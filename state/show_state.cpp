@@ -2,7 +2,10 @@
 
 ShowState showState{};
 
+HINSTANCE appInstance;
 HWND mainWindow;
+HCURSOR handCursor;
+HCURSOR arrowCursor;
 
 HDC desktopSurface;
 HDC tintSurface;

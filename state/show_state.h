@@ -1,5 +1,6 @@
-// The show's process-wide state: the animation variables that scenes and effects share, and
-// the surfaces and sprite device contexts they draw with.
+// The program's process-wide state: the animation variables that scenes and effects share, the
+// window and its cursors, and the surfaces and sprite device contexts every frame is drawn with.
+// Every other program folder includes this; it includes nothing of theirs.
 #pragma once
 
 #include <windows.h>
@@ -29,6 +30,21 @@ private:
     std::atomic<std::int32_t> value_;
 };
 
+// The walker's scenes, the value of walkerScene.
+constexpr std::int32_t SCENE_WALK = 1;
+constexpr std::int32_t SCENE_SWALLOW = 2;
+constexpr std::int32_t SCENE_TRIP_WALK = 3;
+constexpr std::int32_t SCENE_BADGE = 4;
+
+// The sleep after each frame: the trip walk runs at twice the usual rate.
+constexpr std::int32_t FRAME_DELAY = 120;
+constexpr std::int32_t TRIP_FRAME_DELAY = 60;
+
+// Who touches what, and when: the main thread sets every field and handle below while it builds
+// the show in WM_CREATE, before the render thread exists. From then on only the render thread
+// writes ShowState, and only it uses the surfaces and sprite DCs. The main thread goes on
+// reading walkerScene, walkerX and walkerY (the badge's hit test) and the handles of the window,
+// instance and cursors, which never change again.
 struct ShowState {
     std::int32_t screenWidth;
     std::int32_t screenHeight;
@@ -54,7 +70,10 @@ struct ShowState {
 
 extern ShowState showState;
 
+extern HINSTANCE appInstance;
 extern HWND mainWindow;
+extern HCURSOR handCursor;
+extern HCURSOR arrowCursor;
 
 // Full-screen memory surfaces: the desktop snapshot, the colour pulse's scratch and the back
 // buffer that every frame is composed in.
