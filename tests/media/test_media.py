@@ -24,22 +24,11 @@ sys.path.insert(0, TOOLS)
 RED = (255, 0, 0)
 GREEN = (0, 255, 0)
 
-# file: (width, height, key, frame width, frame height, frames)
-SHEETS = {
-    'walk.png': (726, 116, RED, 121, 116, 6),
-    'swallow.png': (426, 116, RED, 71, 116, 6),
-    'trip.png': (570, 116, RED, 95, 116, 6),
-    'badge.png': (262, 199, RED, 262, 199, 1),
-    'start-tilt.png': (504, 58, RED, 84, 58, 6),
-    'start-upright.png': (504, 68, RED, 84, 68, 6),
-    'duck-blue.png': (118, 61, GREEN, 59, 61, 2),
-    'duck-red.png': (118, 61, GREEN, 59, 61, 2),
-    'duck-yellow.png': (118, 61, GREEN, 59, 61, 2),
-    'elephant.png': (192, 64, GREEN, 96, 64, 2),
-    'start-pile.png': (1038, 277, GREEN, 173, 277, 6),
-    'start-creature.png': (1392, 257, GREEN, 232, 257, 6),
-    'mouth.png': (1785, 100, GREEN, 119, 100, 15),
-}
+import table  # noqa: E402
+
+# file: (width, height, key, frame width, frame height, frames), the frame as the strip holds it
+SHEETS = {os.path.basename(r.file): (r.fw * r.frames, r.strip_height, r.key, r.fw, r.strip_height, r.frames)
+          for r in table.read()[0]}
 WALKERS = ['walk.png', 'swallow.png', 'trip.png', 'start-creature.png', 'start-pile.png']
 
 # file: (bits, rate, seconds)

@@ -6,9 +6,9 @@ import os
 import re
 
 import strokefont
+import table
 from raster import Canvas, Ellipse, Poly, Sheet, Stroke, arc
 
-RED_KEY = (255, 0, 0)
 BLUE = (36, 88, 204)
 BLUE_D = (22, 54, 146)
 BLUE_L = (104, 156, 242)
@@ -19,7 +19,7 @@ SHADOW = (12, 30, 100)
 SLOGAN = ('SAY HOWDY', 'TO YOUR FRIENDS!')
 TAGLINE = ('A SMILE A DAY', 'KEEPS THE BLUES AWAY')
 
-W, H = 262, 199
+W, H = table.sheet('badge').fw, table.sheet('badge').fh
 CX, CY = 131.0, 99.0
 RX, RY = 128.0, 96.5
 
@@ -57,7 +57,7 @@ def line(cv, text, base, size, weight, margin=20.0):
 
 
 def badge(host):
-    sh = Sheet('badge', W, H, 1, RED_KEY)
+    sh = Sheet('badge')
     cv = Canvas(W, H)
     oval = Ellipse(CX, CY, RX, RY)
     cv.part(oval, BLUE, outline=RIM, ow=1.6, dark=BLUE_D, light=(-0.5, -0.87), depth=5.0,

@@ -5,7 +5,6 @@ import math
 from raster import (INK, Canvas, Ellipse, Group, Poly, Sheet, Stroke, arc, bezier,
                     move, shade, turn)
 
-GREEN_KEY = (0, 255, 0)
 WHITE = (255, 255, 255)
 ORANGE = (250, 150, 32)
 ORANGE_D = (204, 98, 18)
@@ -48,10 +47,10 @@ def draw_wing(cv, root, angle, length, width, colour, dark, lit=None, feathers=4
                                         (0.6 * L, 0.05 * W), n=6)], 0.8, dark)
 
 
-def duck(body, body_d, body_l, wing, wing_d, wing_l, name, key=GREEN_KEY):
-    sh = Sheet(name, 59, 61, 2, key)
+def duck(body, body_d, body_l, wing, wing_d, wing_l, name):
+    sh = Sheet(name)
     for up in (False, True):
-        cv = Canvas(59, 61)
+        cv = Canvas(sh.fw, sh.fh)
         # far wing, peeking out behind the body
         if up:
             draw_wing(cv, (31, 29), -82, 25, 11, shade(wing, 0.78), shade(wing_d, 0.8), mirror=True)
@@ -111,9 +110,9 @@ FEATHER_D = (190, 198, 222)
 
 
 def elephant():
-    sh = Sheet('elephant', 96, 64, 2, GREEN_KEY)
+    sh = Sheet('elephant')
     for up in (True, False):
-        cv = Canvas(96, 64)
+        cv = Canvas(sh.fw, sh.fh)
         # far wing behind the body
         if up:
             draw_wing(cv, (42, 19), -78, 16, 8, shade(FEATHER, 0.86), FEATHER_D, feathers=3,

@@ -23,19 +23,11 @@ import mouth      # noqa: E402
 import pngfile    # noqa: E402
 import sounds     # noqa: E402
 import startbtn   # noqa: E402
+import table      # noqa: E402
 import walker     # noqa: E402
 
 REPO = os.path.normpath(os.path.join(HERE, '..', '..'))
 CAMPAIGN_H = os.path.join(REPO, 'resources', 'campaign.h')
-
-# file name under images/, in resource id order
-SHEET_FILES = {
-    'walk': 'walk.png', 'duck-blue': 'duck-blue.png', 'start-upright': 'start-upright.png',
-    'elephant': 'elephant.png', 'start-pile': 'start-pile.png', 'start-tilt': 'start-tilt.png',
-    'duck-red': 'duck-red.png', 'trip': 'trip.png', 'swallow': 'swallow.png',
-    'start-creature': 'start-creature.png', 'duck-yellow': 'duck-yellow.png',
-    'badge': 'badge.png', 'mouth': 'mouth.png',
-}
 
 
 def all_sheets(host):
@@ -65,23 +57,26 @@ def build(host=None):
     if host is None:
         host = badge.host_from_file(CAMPAIGN_H)
     files = {}
-    sheets = all_sheets(host)
+    drawn = all_sheets(host)
+    rows, sounds_table, _ = table.read()
     entries = []
-    for name, fname in sorted(SHEET_FILES.items(), key=lambda kv: kv[1]):
-        sheet = sheets[name]
+    for row in rows:
+        stem = os.path.splitext(os.path.basename(row.file))[0]
+        sheet = drawn.pop(stem)
         pal, idx = sheet.quantise()
         check_sheet(sheet, pal, idx)
         w, h = sheet.size
-        files['images/' + fname] = pngfile.indexed(w, h, pal, idx)
-        entries.append((fname, sheet, pal, idx))
-    for fname, data in sounds.all_sounds().items():
-        files['sounds/' + fname] = data
+        files[row.file] = pngfile.indexed(w, h, pal, idx)
+        entries.append((os.path.basename(row.file), sheet, pal, idx))
+    if drawn:
+        raise ValueError('sheets drawn but not in media.h: %s' % ', '.join(sorted(drawn)))
+    made = sounds.all_sounds()
+    for row in sounds_table:
+        files[row.file] = made.pop(os.path.basename(row.file))
+    if made:
+        raise ValueError('sounds made but not in media.h: %s' % ', '.join(sorted(made)))
     files['hand.cur'] = icons.cursor()
     files['howdy.ico'] = icons.icon()
-    order = ['walk.png', 'swallow.png', 'trip.png', 'badge.png', 'duck-blue.png',
-             'duck-red.png', 'duck-yellow.png', 'elephant.png', 'start-tilt.png',
-             'start-upright.png', 'mouth.png', 'start-pile.png', 'start-creature.png']
-    entries.sort(key=lambda e: order.index(e[0]))
     media = pngfile.truecolour(contact.contact_sheet(entries))
     return files, media
 

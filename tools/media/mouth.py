@@ -3,7 +3,6 @@ close again."""
 
 from raster import INK, Canvas, Ellipse, Poly, Sheet, bezier, clipped
 
-GREEN_KEY = (0, 255, 0)
 LIP = (228, 26, 42)
 LIP_D = (158, 6, 26)
 LIP_L = (255, 132, 140)
@@ -86,9 +85,9 @@ def lips(cv, cx, cy, s, o, wag=0.0):
 
 
 def mouth():
-    sh = Sheet('mouth', 119, 100, 15, GREEN_KEY)
+    sh = Sheet('mouth')
     for i, (s, o) in enumerate(BEATS):
-        cv = Canvas(119, 100)
+        cv = Canvas(sh.fw, sh.fh)
         wag = {6: -3.0, 7: 0.0, 8: 3.0}.get(i, 0.0)
         lips(cv, 59.5, 50.0, s, o, wag)
         sh.add(cv)

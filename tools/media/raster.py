@@ -12,6 +12,8 @@ import math
 
 from PIL import Image, ImageChops, ImageDraw, ImageMath
 
+import table
+
 S = 4                     # supersampling factor
 INK = (30, 24, 34)        # outline colour used by all characters
 
@@ -273,7 +275,11 @@ class Sheet:
     """A horizontal strip of frames over a key colour, quantised to a
     256-entry palette: index 0 is the key, 1..255 the art."""
 
-    def __init__(self, name, fw, fh, count, key):
+    def __init__(self, name):
+        """The sheet stored as images/<name>.png, with the geometry and key colour that
+        resources/media.h gives it; frames are drawn over the whole strip height."""
+        row = table.sheet(name)
+        fw, fh, count, key = row.fw, row.strip_height, row.frames, row.key
         self.name, self.fw, self.fh, self.count, self.key = name, fw, fh, count, key
         self.rgb = Image.new('RGB', (fw * count, fh), key)
         self.mask = Image.new('L', (fw * count, fh), 0)

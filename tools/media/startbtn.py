@@ -8,8 +8,6 @@ import strokefont
 from raster import (Canvas, Poly, Sheet, Stroke, lerp, move, turn)
 from walker import ik, limb_end as limb
 
-RED = (255, 0, 0)
-GREEN = (0, 255, 0)
 
 BW, BH = 56.0, 20.0        # button size in pixels
 
@@ -80,8 +78,8 @@ def bone(cv, a, b, dim=1.0):
 # ------------------------------------------------------ tilting and standing
 
 def start_tilt():
-    w, h = 84, 58
-    sh = Sheet('start-tilt', w, h, 6, RED)
+    sh = Sheet('start-tilt')
+    w, h = sh.fw, sh.fh
     cv = Canvas(w, h)
     place(cv, (0, BH), (1, h), 0, rim=False)
     sh.add(cv)
@@ -95,8 +93,8 @@ def start_tilt():
 
 
 def start_upright():
-    w, h = 84, 68
-    sh = Sheet('start-upright', w, h, 6, RED)
+    sh = Sheet('start-upright')
+    w, h = sh.fw, sh.fh
     cv = Canvas(w, h)
     place(cv, (0, BH), (1, h), 0, rim=False)
     sh.add(cv)
@@ -191,8 +189,8 @@ def stand_pose(x0, ground, crouch=0.0):
 
 
 def start_creature():
-    w, h = 232, 257
-    sh = Sheet('start-creature', w, h, 6, GREEN)
+    sh = Sheet('start-creature')
+    w, h = sh.fw, sh.fh
     for i in range(6):
         cv = Canvas(w, h)
         creature(cv, **walk_pose(i, 100.0, h))
@@ -209,8 +207,8 @@ HEAP = [(1, 277, 0), (44, 277, -6), (16, 259, 9), (78, 277, 5), (34, 248, -14),
 
 
 def start_pile():
-    w, h = 173, 277
-    sh = Sheet('start-pile', w, h, 6, GREEN)
+    sh = Sheet('start-pile')
+    w, h = sh.fw, sh.fh
     for count in (1, 4, 9, 14):
         cv = Canvas(w, h)
         for k, (x, y, ang) in enumerate(HEAP[:count]):

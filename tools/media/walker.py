@@ -9,7 +9,6 @@ import math
 from raster import (INK, Canvas, Ellipse, Group, Poly, Sheet, Stroke, arc, bezier,
                     lerp, lerp_pt, move, turn)
 
-RED = (255, 0, 0)
 
 SKIN = (250, 204, 164)
 SKIN_D = (222, 156, 118)
@@ -298,7 +297,7 @@ def foot_at(p, stride, x0):
 # -------------------------------------------------------------------- sheets
 
 def walk():
-    sh = Sheet('walk', 121, 116, 6, RED)
+    sh = Sheet('walk')
     stride = 20.0
     hipx = 55.0
     for i in range(6):
@@ -318,7 +317,7 @@ def walk():
         far_arm = swing_arm(sh_pt, swing, 30 + 18 * math.cos(phase))
         near_arm = swing_arm(sh_pt, -swing, 30 - 18 * math.cos(phase))
         bob = math.cos(2 * phase)
-        cv = Canvas(121, 116)
+        cv = Canvas(sh.fw, sh.fh)
         figure(cv, hip, lean, [far, near],
                [(far_arm[0], far_arm[1], False), (near_arm[0], near_arm[1], False)],
                dict(tilt=1.5 * bob, look=(1.6, 0.2)))
@@ -327,7 +326,7 @@ def walk():
 
 
 def swallow():
-    sh = Sheet('swallow', 71, 116, 6, RED)
+    sh = Sheet('swallow')
     hipx = 26.5
     # (hand target relative to the head centre or None for a hanging arm,
     #  head tilt, eyes, mouth, holding the candy)
@@ -340,7 +339,7 @@ def swallow():
         (None, 0.0, 'open', 'grin', False),
     ]
     for i, (target, tilt, eyes, mouth, hold) in enumerate(beats):
-        cv = Canvas(71, 116)
+        cv = Canvas(sh.fw, sh.fh)
         hip = (hipx, 68.4)
         lean = -2.0 if i in (3, 4) else 0.0
         legs = [(planted(hipx - 6.0), 0.0), (planted(hipx + 1.0), 0.0)]
@@ -400,12 +399,12 @@ def green_arm(cv, pts):
 
 
 def trip():
-    sh = Sheet('trip', 95, 116, 6, RED)
+    sh = Sheet('trip')
     hipx = 42.0
     for i in range(6):
         ph = i / 6
         sway = 6.0 * math.sin(2 * math.pi * ph)
-        cv = Canvas(95, 116)
+        cv = Canvas(sh.fw, sh.fh)
         hip = (hipx + sway * 0.5, 69.8 + 1.2 * math.cos(4 * math.pi * ph))
         lean = -sway * 1.3
         legs = [(planted(hipx - 10.0), 0.0), (planted(hipx + 7.0), 0.0)]
