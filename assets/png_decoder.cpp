@@ -1,4 +1,4 @@
-#include "png_decoder.h"
+#include "png_decoder_internal.h"
 
 #include <zlib.h>
 
@@ -13,6 +13,7 @@ std::int32_t pngHeight;
 std::int32_t pngBitDepth;
 std::int32_t pngPaletteSize;
 std::uint32_t pngResourceSize;
+PngRefusal pngRefusal;
 
 namespace {
 
@@ -51,6 +52,12 @@ std::size_t rowBytes()
 std::size_t rawImageBytes()
 {
     return (rowBytes() + 1) * std::size_t(pngHeight);
+}
+
+HBITMAP refuse(PngRefusal why)
+{
+    pngRefusal = why;
+    return nullptr;
 }
 
 BYTE paeth(BYTE left, BYTE up, BYTE upLeft)
@@ -99,22 +106,28 @@ int classifyPngChunk(const PngChunk &chunk)
     return PNG_CHUNK_OTHER;
 }
 
-// Reads IHDR. Refuses, changing nothing, any header of an image this decoder can't reproduce:
-// sizes of 0 or beyond kMaxSide, bit depths other than 1, 4 and 8, colour types other than
-// palette, interlacing.
+// Reads IHDR. Refuses, changing nothing but pngRefusal, any header of an image this decoder
+// can't reproduce: sizes of 0 or beyond kMaxSide, bit depths other than 1, 4 and 8, colour
+// types other than palette, interlacing.
 int readPngHeader(const PngChunk &chunk, const BYTE *data)
 {
-    if (classifyPngChunk(chunk) != PNG_CHUNK_IHDR || !chunk.complete || chunk.length < 13)
+    if (classifyPngChunk(chunk) != PNG_CHUNK_IHDR || !chunk.complete || chunk.length < 13) {
+        pngRefusal = PngRefusal::NoHeader;
         return -1;
+    }
     const BYTE *fields = data + chunk.dataOffset;
     std::uint32_t width = readBigEndian(fields), height = readBigEndian(fields + 4);
     int bitDepth = fields[8], colourType = fields[9], compression = fields[10], filterMethod = fields[11],
         interlace = fields[12];
-    if (width == 0 || width > kMaxSide || height == 0 || height > kMaxSide)
+    if (width == 0 || width > kMaxSide || height == 0 || height > kMaxSide) {
+        pngRefusal = PngRefusal::BadSize;
         return -1;
+    }
     if ((bitDepth != 1 && bitDepth != 4 && bitDepth != 8) || colourType != 3 || compression != 0 ||
-        filterMethod != 0 || interlace != 0)
+        filterMethod != 0 || interlace != 0) {
+        pngRefusal = PngRefusal::UnsupportedFormat;
         return -1;
+    }
     pngWidth = std::int32_t(width);
     pngHeight = std::int32_t(height);
     pngBitDepth = bitDepth;
@@ -190,19 +203,18 @@ int inflatePngData(BYTE *output, unsigned long &room, const BYTE *input, unsigne
 
 HBITMAP decodePngResource(WORD id, HWND window)
 {
+    pngRefusal = PngRefusal::None;
     HRSRC resource = FindResourceA(nullptr, MAKEINTRESOURCEA(id), "PNG");
     if (!resource)
-        return nullptr;
+        return refuse(PngRefusal::NoResource);
     auto *data = static_cast<const BYTE *>(LockResource(LoadResource(nullptr, resource)));
     if (!data)
-        return nullptr;
+        return refuse(PngRefusal::NoResource);
     pngResourceSize = SizeofResource(nullptr, resource);
     if (!checkPngSignature(data))
-        return nullptr;
+        return refuse(PngRefusal::NoSignature);
     pngCursor = 8;
     PngChunk chunk = nextPngChunk(data);
-    if (!chunk.complete || classifyPngChunk(chunk) != PNG_CHUNK_IHDR)
-        return nullptr;
     if (readPngHeader(chunk, data) != 0)
         return nullptr;
 
@@ -213,7 +225,7 @@ HBITMAP decodePngResource(WORD id, HWND window)
     unsigned long room = (unsigned long)(std::size_t(pngWidth) + 1) * std::size_t(pngHeight);
     Buffer inflated = allocate(room + 1);
     if (!compressed || !inflated)
-        return nullptr;
+        return refuse(PngRefusal::OutOfMemory);
     std::uint32_t collected = 0;
     Buffer palette(nullptr, &std::free);
 
@@ -223,7 +235,7 @@ HBITMAP decodePngResource(WORD id, HWND window)
             // Entries the chunk doesn't hold stay black; entries past the depth's count are unused.
             palette = allocateCleared(3 * std::size_t(pngPaletteSize));
             if (!palette)
-                return nullptr;
+                return refuse(PngRefusal::OutOfMemory);
             std::uint32_t present = std::min<std::uint32_t>(chunk.length / 3, std::uint32_t(pngPaletteSize));
             std::memcpy(palette.get(), data + chunk.dataOffset, 3 * std::size_t(present));
             break;
@@ -233,7 +245,7 @@ HBITMAP decodePngResource(WORD id, HWND window)
                 std::size_t needed = std::size_t(collected) + chunk.length;
                 BYTE *grown = static_cast<BYTE *>(std::realloc(compressed.get(), needed));
                 if (!grown)
-                    return nullptr;
+                    return refuse(PngRefusal::OutOfMemory);
                 compressed.release();
                 compressed.reset(grown);
                 capacity = needed;
@@ -245,20 +257,23 @@ HBITMAP decodePngResource(WORD id, HWND window)
         }
         chunk = nextPngChunk(data);
         if (!chunk.complete)
-            return nullptr;
+            return refuse(PngRefusal::Truncated);
     }
     if (!palette)
-        return nullptr;
+        return refuse(PngRefusal::NoPalette);
 
-    if (inflatePngData(inflated.get(), room, compressed.get(), collected) != Z_OK || room < rawImageBytes())
-        return nullptr;
+    if (inflatePngData(inflated.get(), room, compressed.get(), collected) != Z_OK)
+        return refuse(PngRefusal::BadImageData);
+    // Rows the stream doesn't fill would show whatever the heap held.
+    if (room < rawImageBytes())
+        return refuse(PngRefusal::ShortImageData);
     if (!unfilterPngRows(inflated.get()))
-        return nullptr;
+        return refuse(PngRefusal::BadFilter);
     copyPngRows(compressed.get(), inflated.get());
 
     Buffer info = allocate(sizeof(BITMAPINFOHEADER) + 4 * std::size_t(pngPaletteSize));
     if (!info)
-        return nullptr;
+        return refuse(PngRefusal::OutOfMemory);
     auto *header = reinterpret_cast<BITMAPINFOHEADER *>(info.get());
     header->biSize = sizeof(BITMAPINFOHEADER);
     header->biWidth = pngWidth;
@@ -283,5 +298,5 @@ HBITMAP decodePngResource(WORD id, HWND window)
     HBITMAP bitmap = CreateDIBitmap(dc, header, CBM_INIT, compressed.get(), reinterpret_cast<BITMAPINFO *>(info.get()),
                                     DIB_RGB_COLORS);
     ReleaseDC(window, dc);
-    return bitmap;
+    return bitmap ? bitmap : refuse(PngRefusal::NoBitmap);
 }

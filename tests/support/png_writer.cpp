@@ -24,7 +24,8 @@ std::vector<std::uint8_t> scanlines(const PngImage &image)
 {
     std::size_t rowBytes = (std::size_t(image.width) * std::size_t(image.bitDepth) + 7) / 8;
     std::vector<std::uint8_t> raw, previous(rowBytes, 0);
-    for (int y = 0; y < image.height; ++y) {
+    int rows = image.storedRows < 0 ? image.height : image.storedRows;
+    for (int y = 0; y < rows; ++y) {
         std::vector<std::uint8_t> row(rowBytes, 0);
         for (int x = 0; x < image.width; ++x) {
             std::size_t i = std::size_t(y) * std::size_t(image.width) + std::size_t(x);

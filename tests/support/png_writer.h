@@ -25,6 +25,8 @@ struct PngImage {
     bool ancillary = false; // gAMA and cHRM before PLTE
     bool badCrc = false;
     bool iend = true;
+    // Rows the image data holds, when it should hold fewer than the header promises.
+    int storedRows = -1;
 };
 
 // The raw scanlines (filter byte + packed indices) the image's pixels make, filtered as asked.
