@@ -1,8 +1,10 @@
 // One trip frame composed the way renderFrame composes it: the snapshot copied into the back
 // buffer, the colour pulse, then the mouth, a duck, the elephant and the walker drawn over it;
 // beside one full-screen memcpy of the same size.
+#include "../../app/app.h"
 #include "../../assets/catalogue.h"
 #include "../../effects/effects.h"
+#include "../../platform/core/resources.h"
 #include "../../platform/headless/headless.h"
 #include "../../state/show_state.h"
 
@@ -15,24 +17,6 @@
 
 namespace {
 
-HDC fullScreenSurface(int width, int height)
-{
-    HDC screen = GetDC(nullptr);
-    HDC surface = CreateCompatibleDC(screen);
-    SelectObject(surface, CreateCompatibleBitmap(screen, width, height));
-    BitBlt(surface, 0, 0, width, height, screen, 0, 0, SRCCOPY);
-    ReleaseDC(nullptr, screen);
-    return surface;
-}
-
-void selectInto(HDC &imageDC, HDC &maskDC, const SpriteSheet &sheet)
-{
-    imageDC = CreateCompatibleDC(nullptr);
-    maskDC = CreateCompatibleDC(nullptr);
-    SelectObject(imageDC, sheet.image);
-    SelectObject(maskDC, sheet.mask);
-}
-
 void BM_ComposeTripFrame(benchmark::State &state)
 {
     int width = int(state.range(0)), height = int(state.range(1));
@@ -40,16 +24,12 @@ void BM_ComposeTripFrame(benchmark::State &state)
     config.width = width;
     config.height = height;
     headless::start(config, nullptr);
-    showState.screenWidth = width;
-    showState.screenHeight = height;
-    desktopSurface = fullScreenSurface(width, height);
-    tintSurface = fullScreenSurface(width, height);
-    composeSurface = fullScreenSurface(width, height);
-    loadSpriteSheets();
-    selectInto(mouthImageDC, mouthMaskDC, mouthSheet);
-    selectInto(flightImageDC, flightMaskDC, blueDuckSheet);
-    selectInto(elephantImageDC, elephantMaskDC, elephantSheet);
-    selectInto(sceneImageDC, sceneMaskDC, tripSheet);
+    // The program's own start-up: surfaces, sprite DCs and sheets.
+    createOverlayWindow(win32::moduleInstance());
+    selectSpriteSheet(mouthImageDC, mouthMaskDC, mouthSheet);
+    selectSpriteSheet(flightImageDC, flightMaskDC, blueDuckSheet);
+    selectSpriteSheet(elephantImageDC, elephantMaskDC, elephantSheet);
+    selectSpriteSheet(sceneImageDC, sceneMaskDC, tripSheet);
 
     for (auto _ : state) {
         BitBlt(composeSurface, 0, 0, width, height, desktopSurface, 0, 0, SRCCOPY);

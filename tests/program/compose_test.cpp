@@ -15,23 +15,13 @@ namespace {
 
 constexpr int kWidth = 1024, kHeight = 768;
 
-// Builds the show as WinMain does, without its message loop or render thread.
+// Builds the show as WinMain does, without showing it or starting the render thread.
 void createShow(std::optional<int> workAreaBottom = std::nullopt)
 {
     headless::Config config;
     config.workAreaBottom = workAreaBottom;
     headless::start(config, nullptr);
-    appInstance = win32::moduleInstance();
-    WNDCLASSA windowClass{};
-    windowClass.lpfnWndProc = mainWndProc;
-    windowClass.hInstance = appInstance;
-    windowClass.lpszClassName = "Hello World";
-    RegisterClassA(&windowClass);
-    showState.screenWidth = GetSystemMetrics(SM_CXSCREEN);
-    showState.screenHeight = GetSystemMetrics(SM_CYSCREEN);
-    mainWindow = CreateWindowExA(0, "Hello World", "Howdy Partner", WS_POPUP, 0, 0, showState.screenWidth,
-                                 showState.screenHeight, nullptr, nullptr, appInstance, nullptr);
-    ASSERT_NE(mainWindow, nullptr);
+    ASSERT_NE(createOverlayWindow(win32::moduleInstance()), nullptr);
     // No scene: the tests cue what they look at.
     showState.walkerScene = 0;
 }
@@ -91,11 +81,17 @@ TEST(Compose, ThePulseTintsTheDesktopButNotTheSprites)
     showState.walkerScene = 1;
     showState.walkerX = 400 - 15;
     renderFrame();
-    // The first pulsed colour is (235, 185, 155), ANDed channel by channel.
-    for (auto [x, y] : {std::pair{500, 300}, std::pair{30, 750}, std::pair{1000, 20}}) {
-        COLORREF d = desktop(x, y);
-        EXPECT_EQ(composed(x, y), RGB(GetRValue(d) & 235, GetGValue(d) & 185, GetBValue(d) & 155)) << x << "," << y;
-    }
+    // The pulsed colour, ANDed channel by channel: each channel steps by 5 and wraps from 250 to
+    // 150, red first.
+    auto expectTint = [](COLORREF tint) {
+        for (auto [x, y] : {std::pair{500, 300}, std::pair{30, 750}, std::pair{1000, 20}}) {
+            COLORREF d = desktop(x, y);
+            EXPECT_EQ(composed(x, y), RGB(GetRValue(d) & GetRValue(tint), GetGValue(d) & GetGValue(tint),
+                                          GetBValue(d) & GetBValue(tint)))
+                << x << "," << y;
+        }
+    };
+    expectTint(RGB(235, 185, 155));
     // The default pen's one-pixel black border lines the screen.
     for (int x : {0, 300, kWidth - 1}) {
         EXPECT_EQ(composed(x, 0), RGB(0, 0, 0));
@@ -116,23 +112,38 @@ TEST(Compose, ThePulseTintsTheDesktopButNotTheSprites)
         }
     }
     EXPECT_GT(checked, 1000);
+
+    const std::pair<int, COLORREF> later[] = {{5, RGB(150, 205, 175)}, {15, RGB(200, 150, 225)}, {21, RGB(230, 180, 150)}};
+    int frame = 1;
+    for (auto [wanted, tint] : later) {
+        while (frame < wanted) {
+            renderFrame();
+            ++frame;
+        }
+        SCOPED_TRACE(frame);
+        expectTint(tint);
+    }
 }
 
-// The first escape's frame 0 is drawn at (-10, height - 58) over the patch.
-void expectPatch(int patchTop)
+// An escape's frame 0 over the grey patch: the first escape's tilting button stands at x -10,
+// the second's upright one at x -5, both on the bottom edge.
+void expectPatch(int patchTop, int frameX, int frameHeight)
 {
     const COLORREF grey = RGB(192, 192, 192);
-    int patched = 0;
-    for (int y = kHeight - 70; y < kHeight; ++y) {
-        for (int x = 0; x < 70; ++x) {
-            int sx = x + 10, sy = y - (kHeight - 58);
+    int patched = 0, drawn = 0;
+    for (int y = kHeight - 80; y < kHeight; ++y) {
+        for (int x = 0; x < 80; ++x) {
+            int sx = x - frameX, sy = y - (kHeight - frameHeight);
             COLORREF expected = (x < 58 && y >= patchTop) ? grey : desktop(x, y);
-            if (sy >= 0 && opaque(escapeMaskDC, sx, sy))
+            if (sy >= 0 && sx < 84 && opaque(escapeMaskDC, sx, sy)) {
                 expected = pixelAt(escapeImageDC, sx, sy);
+                ++drawn;
+            }
             ASSERT_EQ(composed(x, y), expected) << x << "," << y;
             patched += composed(x, y) == grey && desktop(x, y) != grey;
         }
     }
+    EXPECT_GT(drawn, 200);
     if (patchTop < kHeight) {
         EXPECT_GT(patched, 50) << "the patch covers some of the Start button";
     }
@@ -141,9 +152,20 @@ void expectPatch(int patchTop)
 TEST(Compose, TheEscapesGreyPatchStartsTwoRowsBelowTheWorkArea)
 {
     createShow();
+    // The built-in desktop's taskbar: 30 rows under a light line, the work area above it.
+    EXPECT_EQ(GetRValue(desktop(500, 737)), 0);
+    EXPECT_EQ(desktop(500, 738), RGB(223, 223, 223));
+    EXPECT_EQ(desktop(500, 767), RGB(192, 192, 192));
     showState.escapePhase = 1;
     renderFrame();
-    expectPatch(738 + 2);
+    expectPatch(738 + 2, -10, 58);
+    // Eight calls end the escape; the second one starts from the upright sheet.
+    for (int call = 2; call <= 8; ++call)
+        renderFrame();
+    EXPECT_EQ(showState.escapePhase, 0);
+    showState.escapePhase = 2;
+    renderFrame();
+    expectPatch(738 + 2, -5, 68);
 }
 
 TEST(Compose, NoPatchWhenTheWorkAreaReachesTheBottom)
@@ -151,7 +173,7 @@ TEST(Compose, NoPatchWhenTheWorkAreaReachesTheBottom)
     createShow(kHeight);
     showState.escapePhase = 1;
     renderFrame();
-    expectPatch(kHeight);
+    expectPatch(kHeight, -10, 58);
 }
 
 TEST(Compose, TheElephantShowsOnlyTheTopRowsOfItsFrame)
