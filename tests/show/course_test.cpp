@@ -234,60 +234,114 @@ Course walkOnlyCourse(int through, Spans scene, Spans walkerX, Spans walkerY, in
     return course;
 }
 
-// The whole show on 1024 x 768, frame by frame, with the given picks for the nine flight
-// sounds that fall while the elephant flies.
-Course showOn1024x768(const std::vector<std::string> &picks = kPicksAtTime)
+// A screen 534 or more wide, on which the trip comes, by the frames in which things end: what
+// happens in between follows from the show's fixed steps (the mouth from frame 60 launching its
+// duck in 66, an escape lasting eight frames and launching its duck in its sixth, a duck
+// quacking every sixth frame it draws, the elephant cued in frames 77 to 82).
+struct TripScreen {
+    const char *size;
+    int mouthDuckEnds, yellowDuckEnds, redDuckEnds; // the frames that log each duck's landing
+    int elephantEnds, creatureEnds;                 // the frames that log -1
+    int tripEnds;                                   // E
+    int badgeFrame, badgeX, restX, timerFrame;      // the badge's first frame and x, where it rests
+    int walkerY, badgeY;
+};
+
+// The frames in which a duck launched in `launch` quacks before it lands in `lands`; while the
+// elephant flies, chance may swap a quack for its trumpet.
+void addQuacks(std::vector<ExpectedEvent> &events, int launch, int lands, const std::string &quack, int elephantEnds)
 {
+    for (int frame = launch + 5; frame < lands; frame += 6)
+        events.push_back({frame, "sound " + quack + (frame > 77 && frame <= elephantEnds ? "|Elephant" : "")});
+}
+
+Course tripCourse(const TripScreen &s)
+{
+    const int d1 = s.mouthDuckEnds, d2 = s.yellowDuckEnds, d3 = s.redDuckEnds, e = s.tripEnds;
     Course course;
-    course.through = 296; // the timer's frame and 30 more
-    course.scene = kSceneToTrip + Spans{{52, 189, 3}, {190, 221, 1}, {222, kEnd, 4}};
-    // The trip stands at 549; frame E walks on from 564; 1029 > 1024 hands over to the badge,
-    // which is first drawn at 1014 and rests at 369, the first x of its steps not above C = 381.
-    course.walkerX = kWalkerXToTrip + Spans{{52, 189, 549}, {190, 221, 564, 15}, {222, 265, 1014, -15}, {266, kEnd, 369}};
-    course.walkerY = {{1, 221, 652}, {222, kEnd, 285}};
-    course.frameDelay = {{1, 51, 120}, {52, 189, 60}, {190, kEnd, 120}};
-    course.tMs = timesWithTripEndingIn(190);
-    course.pulse = {{52, 189, 1}};
+    course.through = s.timerFrame + 30;
+    course.scene = kSceneToTrip + Spans{{52, e - 1, 3}, {e, s.badgeFrame - 1, 1}, {s.badgeFrame, kEnd, 4}};
+    course.walkerX = kWalkerXToTrip + Spans{{52, e - 1, 549},
+                                            {e, s.badgeFrame - 1, 564, 15},
+                                            {s.badgeFrame, s.timerFrame - 1, s.badgeX, -15},
+                                            {s.timerFrame, kEnd, s.restX}};
+    course.walkerY = {{1, s.badgeFrame - 1, s.walkerY}, {s.badgeFrame, kEnd, s.badgeY}};
+    course.frameDelay = {{1, 51, 120}, {52, e - 1, 60}, {e, kEnd, 120}};
+    course.tMs = timesWithTripEndingIn(e);
+    course.pulse = {{52, e - 1, 1}};
     // The trip writes the mouth's cue in frames 59 to 64; the mouth's sixteenth frame (75) clears it.
     course.mouth = {{59, 74, 1}};
-    // Set by the end of a duck, cleared by the escape's eighth call.
-    course.escape = {{84, 91, 1}, {124, 131, 2}};
-    // The mouth's duck from its seventh frame, the escapes' ducks from their sixth calls.
-    course.flight = {{66, 83, 3}, {90, 123, 1}, {130, 170, 2}, {171, kEnd, -1}};
-    course.elephant = {{77, 151, 1}, {152, kEnd, -1}};
-    // Cued by the red duck's sixth frame; gone on its 56th call (x 1030).
-    course.creature = {{135, 189, 1}, {190, kEnd, -1}};
-    course.timerArmed = {{266, kEnd, 1}};
-    course.events = {
-        // the mouth's duck, drawn frames 6, 12, 18 (the elephant is cued after its turn in 77)
-        {71, "sound Quack2"}, {77, "sound Quack2"}, {83, "sound " + picks[0]},
-        {90, "purge"}, {90, "sound Cannon"},
-        // the yellow duck
-        {95, "sound " + picks[1]}, {101, "sound " + picks[2]}, {107, "sound " + picks[3]},
-        {113, "sound " + picks[4]}, {119, "sound " + picks[5]},
-        {130, "purge"}, {130, "sound Cannon"},
-        // the red duck; from frame 153 the elephant has gone and only quacks remain
-        {135, "sound " + picks[6]}, {141, "sound " + picks[7]}, {147, "sound " + picks[8]},
-        {153, "sound Quack2"}, {159, "sound Quack2"}, {165, "sound Quack2"},
-        {190, "purge"},
-        {266, "timer 1 4000"},
-    };
+    // Set by the landing of a duck, cleared by the escape's eighth call.
+    course.escape = {{d1, d1 + 7, 1}, {d2, d2 + 7, 2}};
+    course.flight = {{66, d1 - 1, 3}, {d1 + 6, d2 - 1, 1}, {d2 + 6, d3 - 1, 2}, {d3, kEnd, -1}};
+    course.elephant = {{77, s.elephantEnds - 1, 1}, {s.elephantEnds, kEnd, -1}};
+    // Cued by the red duck's sixth frame.
+    course.creature = {{d2 + 11, s.creatureEnds - 1, 1}, {s.creatureEnds, kEnd, -1}};
+    course.timerArmed = {{s.timerFrame, kEnd, 1}};
+    // The elephant is cued after the flight's turn in frame 77, so that quack is never swapped.
+    addQuacks(course.events, 66, d1, "Quack2", s.elephantEnds);
+    course.events.insert(course.events.end(), {{d1 + 6, "purge"}, {d1 + 6, "sound Cannon"}});
+    addQuacks(course.events, d1 + 6, d2, "Quack1", s.elephantEnds);
+    course.events.insert(course.events.end(), {{d2 + 6, "purge"}, {d2 + 6, "sound Cannon"}});
+    addQuacks(course.events, d2 + 6, d3, "Quack2", s.elephantEnds);
+    course.events.insert(course.events.end(), {{e, "purge"}, {s.timerFrame, "timer 1 4000"}});
     return course;
 }
 
-std::vector<ExpectedEvent> withoutNames(const std::vector<Event> &events)
+Recording recordScreen(const TripScreen &s)
 {
-    std::vector<ExpectedEvent> kinds;
-    for (const Event &event : events)
-        kinds.push_back({static_cast<int>(event.frame), event.what.rfind("sound ", 0) == 0 ? "sound" : event.what});
-    return kinds;
+    return record(std::string("--size ") + s.size + " --max-frames " + std::to_string(s.timerFrame + 36) +
+                  " --time " + kTime);
 }
 
-// --- 1024 x 768 ----------------------------------------------------------------------------
+// Worked out by hand for each screen:
+// - 1024 x 768: the mouth's duck leaves at the bottom on its 19th call; the elephant on its 75th
+//   (x 1029); the creature on its 56th (x 1030). The walker is past 1024 at 1029 in frame 222,
+//   the badge rests at 369, the first of its steps not above C = 381.
+// - 1023 x 767: the same frames; C = 380 still stops at 369; the odd height halves down.
+// - 640 x 480: mouth's duck out on its 16th call (x 651, y 494), yellow at the right on its 25th
+//   (x 650, y 107), red at the bottom on its 42nd, elephant on its 50th (x 654), creature on its
+//   37th (x 650) with the red duck; the badge from 639 to C = 189 exactly.
+// - 800 x 480: the red duck is above the top edge from t = 9 to 31 and still flies and quacks
+//   there, landing at the bottom on its 42nd call; the yellow duck is out at x 800 on its 31st
+//   call; C = 269 stops the badge at 264.
+// - 999 x 768: C = 368, so the badge passes 369 and rests at 354 (halving up would stop it at
+//   369); the walker reaches x 999 = screenWidth in frame 218 and still walks once more; the
+//   elephant ends at x 999, which is not left of the edge.
+// - 1920 x 1080: the mouth (901, 490) launches from 971 with base height 590, landing on its
+//   22nd call (y 1106); the elephant flies 135 calls, the creature 101 (x 1930).
+// - 540 x 768 (534 to 548 wide): frame E's walk finds walkerX 549 past the edge, so frame E
+//   already draws the badge, at 534; the red duck ends last, after the creature.
+const TripScreen k1024x768 = {"1024x768", 84, 124, 171, 152, 190, 190, 222, 1014, 369, 266, 652, 285};
+const TripScreen kTripScreens[] = {
+    k1024x768,
+    {"1023x767", 84, 124, 171, 152, 190, 190, 222, 1014, 369, 266, 651, 284},
+    {"640x480", 81, 111, 158, 127, 158, 158, 165, 639, 189, 196, 364, 141},
+    {"800x480", 81, 117, 164, 137, 172, 172, 189, 789, 264, 225, 364, 141},
+    {"999x768", 84, 124, 171, 150, 189, 189, 220, 999, 354, 264, 652, 285},
+    {"1920x1080", 87, 127, 174, 212, 238, 238, 330, 1914, 819, 404, 964, 441},
+    {"540x768", 78, 104, 151, 120, 146, 151, 151, 534, 129, 179, 652, 285},
+};
 
-TEST(ShowOn1024x768, RunsTheTabulatedCourseFrameByFrame)
+// The nine sounds that fall while the elephant flies on 1024 x 768, as the generator picks them.
+Course withPicks(Course course, const std::vector<std::string> &picks)
 {
-    expectCourse(record("--size 1024x768 --max-frames 300 --time " + kTime), showOn1024x768());
+    std::size_t next = 0;
+    for (ExpectedEvent &event : course.events)
+        if (event.what.find('|') != std::string::npos)
+            event.what = "sound " + picks.at(next++);
+    EXPECT_EQ(next, picks.size());
+    return course;
+}
+
+// --- the tests -------------------------------------------------------------------------------
+
+TEST(ShowOnTripScreens, RunTheirCoursesFrameByFrame)
+{
+    for (const TripScreen &screen : kTripScreens) {
+        SCOPED_TRACE(screen.size);
+        expectCourse(recordScreen(screen), tripCourse(screen));
+    }
 }
 
 TEST(ShowOn1024x768, TheSameTimeGivesTheSameLogAndChanceOnlyPicksTheNames)
@@ -296,211 +350,23 @@ TEST(ShowOn1024x768, TheSameTimeGivesTheSameLogAndChanceOnlyPicksTheNames)
     const Recording second = record("--size 1024x768 --max-frames 300 --time " + kOtherTime);
     ASSERT_FALSE(first.log.empty());
     EXPECT_EQ(first.log, second.log);
-
-    // Another time: the same frames and the same frames carrying sounds, other names.
     const Recording usual = record("--size 1024x768 --max-frames 300 --time " + kTime);
     EXPECT_EQ(first.frames, usual.frames);
-    const std::vector<ExpectedEvent> kinds = withoutNames(usual.events);
-    const std::vector<ExpectedEvent> otherKinds = withoutNames(first.events);
-    ASSERT_EQ(otherKinds.size(), kinds.size());
-    for (std::size_t i = 0; i < kinds.size(); ++i) {
-        EXPECT_EQ(otherKinds[i].frame, kinds[i].frame) << i;
-        EXPECT_EQ(otherKinds[i].what, kinds[i].what) << i;
-    }
-    expectEvents(first, showOn1024x768(kPicksAtOtherTime).events);
+    expectEvents(usual, withPicks(tripCourse(k1024x768), kPicksAtTime).events);
+    expectEvents(first, withPicks(tripCourse(k1024x768), kPicksAtOtherTime).events);
 }
 
 TEST(ShowOn1024x768, AWorkAreaDownToTheBottomChangesNothingOfTheCourse)
 {
     const Recording usual = record("--size 1024x768 --max-frames 300 --time " + kTime);
-    const Recording noTaskbar = record("--size 1024x768 --max-frames 300 --workarea-bottom 768 --time " + kTime);
-    const Recording tallTaskbar = record("--size 1024x768 --max-frames 300 --workarea-bottom 700 --time " + kTime);
-    expectEvents(noTaskbar, showOn1024x768().events);
-    EXPECT_EQ(noTaskbar.log, usual.log);
-    EXPECT_EQ(tallTaskbar.log, usual.log);
+    for (const char *bottom : {"768", "700"})
+        EXPECT_EQ(record("--size 1024x768 --max-frames 300 --workarea-bottom " + std::string(bottom) + " --time " + kTime)
+                      .log,
+                  usual.log)
+            << bottom;
 }
 
-// --- screens of other sizes ----------------------------------------------------------------
-
-TEST(ShowOnOtherScreens, Screen640x480)
-{
-    // The mouth's duck leaves at its 16th call (x 651, y 494); the yellow duck at the right on
-    // its 25th (x 650, y 107); the red duck at the bottom on its 42nd; the elephant on its 50th
-    // call (x 654); the creature on its 37th (x 650), with the red duck: E = 158. Then seven walk
-    // frames to 654 and the badge from 639 to C = 189 exactly, the timer a frame later.
-    Course course;
-    course.through = 226;
-    course.scene = kSceneToTrip + Spans{{52, 157, 3}, {158, 164, 1}, {165, kEnd, 4}};
-    course.walkerX = kWalkerXToTrip + Spans{{52, 157, 549}, {158, 164, 564, 15}, {165, 195, 639, -15}, {196, kEnd, 189}};
-    course.walkerY = {{1, 164, 364}, {165, kEnd, 141}};
-    course.frameDelay = {{1, 51, 120}, {52, 157, 60}, {158, kEnd, 120}};
-    course.tMs = timesWithTripEndingIn(158);
-    course.pulse = {{52, 157, 1}};
-    course.mouth = {{59, 74, 1}};
-    course.escape = {{81, 88, 1}, {111, 118, 2}};
-    course.flight = {{66, 80, 3}, {87, 110, 1}, {117, 157, 2}, {158, kEnd, -1}};
-    course.elephant = {{77, 126, 1}, {127, kEnd, -1}};
-    course.creature = {{122, 157, 1}, {158, kEnd, -1}};
-    course.timerArmed = {{196, kEnd, 1}};
-    course.events = {
-        {71, "sound Quack2"}, {77, "sound Quack2"},
-        {87, "purge"}, {87, "sound Cannon"},
-        {92, "sound Quack1|Elephant"}, {98, "sound Quack1|Elephant"}, {104, "sound Quack1|Elephant"},
-        {110, "sound Quack1|Elephant"},
-        {117, "purge"}, {117, "sound Cannon"},
-        {122, "sound Quack2|Elephant"}, {128, "sound Quack2"}, {134, "sound Quack2"}, {140, "sound Quack2"},
-        {146, "sound Quack2"}, {152, "sound Quack2"},
-        {158, "purge"},
-        {196, "timer 1 4000"},
-    };
-    expectCourse(record("--size 640x480 --max-frames 232 --time " + kTime), course);
-}
-
-TEST(ShowOnOtherScreens, Screen800x480KeepsTheRedDuckFlyingAboveTheTopEdge)
-{
-    // The red duck, launched in frame 123, is above the top edge from t = 9 to 31 (frames 131 to
-    // 153; t = 19 gives y -188.5) and still flies and quacks there; it ends on its 42nd call at
-    // the bottom. Yellow duck: out at the right on its 31st call (x 800). E = 172 (creature's
-    // 45th call, x 810); badge from 789 to 264, the first of its steps not above C = 269.
-    Course course;
-    course.through = 255;
-    course.scene = kSceneToTrip + Spans{{52, 171, 3}, {172, 188, 1}, {189, kEnd, 4}};
-    course.walkerX = kWalkerXToTrip + Spans{{52, 171, 549}, {172, 188, 564, 15}, {189, 224, 789, -15}, {225, kEnd, 264}};
-    course.walkerY = {{1, 188, 364}, {189, kEnd, 141}};
-    course.frameDelay = {{1, 51, 120}, {52, 171, 60}, {172, kEnd, 120}};
-    course.tMs = timesWithTripEndingIn(172);
-    course.pulse = {{52, 171, 1}};
-    course.mouth = {{59, 74, 1}};
-    course.escape = {{81, 88, 1}, {117, 124, 2}};
-    course.flight = {{66, 80, 3}, {87, 116, 1}, {123, 163, 2}, {164, kEnd, -1}};
-    course.elephant = {{77, 136, 1}, {137, kEnd, -1}};
-    course.creature = {{128, 171, 1}, {172, kEnd, -1}};
-    course.timerArmed = {{225, kEnd, 1}};
-    course.events = {
-        {71, "sound Quack2"}, {77, "sound Quack2"},
-        {87, "purge"}, {87, "sound Cannon"},
-        {92, "sound Quack1|Elephant"}, {98, "sound Quack1|Elephant"}, {104, "sound Quack1|Elephant"},
-        {110, "sound Quack1|Elephant"}, {116, "sound Quack1|Elephant"},
-        {123, "purge"}, {123, "sound Cannon"},
-        {128, "sound Quack2|Elephant"}, {134, "sound Quack2|Elephant"},
-        {140, "sound Quack2"}, {146, "sound Quack2"}, {152, "sound Quack2"}, {158, "sound Quack2"},
-        {172, "purge"},
-        {225, "timer 1 4000"},
-    };
-    expectCourse(record("--size 800x480 --max-frames 262 --time " + kTime), course);
-}
-
-TEST(ShowOnOtherScreens, OddScreen1023x767RestsTheBadgeAt369)
-{
-    // C = 511 - 131 = 380; the badge's steps 1014, 999 ... 384, 369 stop at 369 as on 1024.
-    // The odd height halves down: walker at 767 - 116 = 651, badge at 383 - 99 = 284. Nothing
-    // of the trip changes: the mouth's duck still ends on its 19th call (y 779).
-    Course course = showOn1024x768();
-    course.walkerY = {{1, 221, 651}, {222, kEnd, 284}};
-    expectCourse(record("--size 1023x767 --max-frames 300 --time " + kTime), course);
-}
-
-TEST(ShowOnOtherScreens, OddWidth999HalvesDownAndWalksOnAtTheEdge)
-{
-    // C = 499 - 131 = 368, so the badge passes 369 and rests at 354 (halving up would stop it
-    // at 369). The walker reaches x 999 = screenWidth in frame 218 and still walks once more.
-    // The elephant ends on its 73rd call (x 999 is not left of the edge), the creature on its
-    // 55th (x 1010): E = 189.
-    Course course;
-    course.through = 294;
-    course.scene = kSceneToTrip + Spans{{52, 188, 3}, {189, 219, 1}, {220, kEnd, 4}};
-    course.walkerX = kWalkerXToTrip + Spans{{52, 188, 549}, {189, 219, 564, 15}, {220, 263, 999, -15}, {264, kEnd, 354}};
-    course.walkerY = {{1, 219, 652}, {220, kEnd, 285}};
-    course.frameDelay = {{1, 51, 120}, {52, 188, 60}, {189, kEnd, 120}};
-    course.tMs = timesWithTripEndingIn(189);
-    course.pulse = {{52, 188, 1}};
-    course.mouth = {{59, 74, 1}};
-    course.escape = {{84, 91, 1}, {124, 131, 2}};
-    course.flight = {{66, 83, 3}, {90, 123, 1}, {130, 170, 2}, {171, kEnd, -1}};
-    course.elephant = {{77, 149, 1}, {150, kEnd, -1}};
-    course.creature = {{135, 188, 1}, {189, kEnd, -1}};
-    course.timerArmed = {{264, kEnd, 1}};
-    course.events = {
-        {71, "sound Quack2"}, {77, "sound Quack2"}, {83, "sound Quack2|Elephant"},
-        {90, "purge"}, {90, "sound Cannon"},
-        {95, "sound Quack1|Elephant"}, {101, "sound Quack1|Elephant"}, {107, "sound Quack1|Elephant"},
-        {113, "sound Quack1|Elephant"}, {119, "sound Quack1|Elephant"},
-        {130, "purge"}, {130, "sound Cannon"},
-        {135, "sound Quack2|Elephant"}, {141, "sound Quack2|Elephant"}, {147, "sound Quack2|Elephant"},
-        {153, "sound Quack2"}, {159, "sound Quack2"}, {165, "sound Quack2"},
-        {189, "purge"},
-        {264, "timer 1 4000"},
-    };
-    expectCourse(record("--size 999x768 --max-frames 300 --time " + kTime), course);
-}
-
-TEST(ShowOnOtherScreens, Screen1920x1080)
-{
-    // The mouth (901, 490) launches from 971 with base height 590: that duck ends on its 22nd
-    // call (y 1106). The elephant flies 135 calls (to frame 212), the creature 101 (x 1930):
-    // E = 238. The walker leaves at 1929 in frame 330; the badge rests at 819 (C = 829).
-    Course course;
-    course.through = 434;
-    course.scene = kSceneToTrip + Spans{{52, 237, 3}, {238, 329, 1}, {330, kEnd, 4}};
-    course.walkerX = kWalkerXToTrip + Spans{{52, 237, 549}, {238, 329, 564, 15}, {330, 403, 1914, -15}, {404, kEnd, 819}};
-    course.walkerY = {{1, 329, 964}, {330, kEnd, 441}};
-    course.frameDelay = {{1, 51, 120}, {52, 237, 60}, {238, kEnd, 120}};
-    course.tMs = timesWithTripEndingIn(238);
-    course.pulse = {{52, 237, 1}};
-    course.mouth = {{59, 74, 1}};
-    course.escape = {{87, 94, 1}, {127, 134, 2}};
-    course.flight = {{66, 86, 3}, {93, 126, 1}, {133, 173, 2}, {174, kEnd, -1}};
-    course.elephant = {{77, 211, 1}, {212, kEnd, -1}};
-    course.creature = {{138, 237, 1}, {238, kEnd, -1}};
-    course.timerArmed = {{404, kEnd, 1}};
-    course.events = {
-        {71, "sound Quack2"}, {77, "sound Quack2"}, {83, "sound Quack2|Elephant"},
-        {93, "purge"}, {93, "sound Cannon"},
-        {98, "sound Quack1|Elephant"}, {104, "sound Quack1|Elephant"}, {110, "sound Quack1|Elephant"},
-        {116, "sound Quack1|Elephant"}, {122, "sound Quack1|Elephant"},
-        {133, "purge"}, {133, "sound Cannon"},
-        {138, "sound Quack2|Elephant"}, {144, "sound Quack2|Elephant"}, {150, "sound Quack2|Elephant"},
-        {156, "sound Quack2|Elephant"}, {162, "sound Quack2|Elephant"}, {168, "sound Quack2|Elephant"},
-        {238, "purge"},
-        {404, "timer 1 4000"},
-    };
-    expectCourse(record("--size 1920x1080 --max-frames 440 --time " + kTime), course);
-}
-
-TEST(ShowOnOtherScreens, Width540HandsOverToTheBadgeInFrameE)
-{
-    // 534 to 548 wide: the trip comes, but frame E's walk finds walkerX 549 past the edge, so
-    // frame E already draws the badge (at 534), not the walker at 564. Mouth's duck out at the
-    // right on its 13th call (x 541), yellow on its 21st (x 550), elephant on its 43rd (x 549),
-    // creature on its 32nd (x 550); the red duck ends last: E = 151. Badge rests at 129 (C = 139).
-    Course course;
-    course.through = 209;
-    course.scene = kSceneToTrip + Spans{{52, 150, 3}, {151, kEnd, 4}};
-    course.walkerX = kWalkerXToTrip + Spans{{52, 150, 549}, {151, 178, 534, -15}, {179, kEnd, 129}};
-    course.walkerY = {{1, 150, 652}, {151, kEnd, 285}};
-    course.frameDelay = {{1, 51, 120}, {52, 150, 60}, {151, kEnd, 120}};
-    course.tMs = timesWithTripEndingIn(151);
-    course.pulse = {{52, 150, 1}};
-    course.mouth = {{59, 74, 1}};
-    course.escape = {{78, 85, 1}, {104, 111, 2}};
-    course.flight = {{66, 77, 3}, {84, 103, 1}, {110, 150, 2}, {151, kEnd, -1}};
-    course.elephant = {{77, 119, 1}, {120, kEnd, -1}};
-    course.creature = {{115, 145, 1}, {146, kEnd, -1}};
-    course.timerArmed = {{179, kEnd, 1}};
-    course.events = {
-        {71, "sound Quack2"}, {77, "sound Quack2"},
-        {84, "purge"}, {84, "sound Cannon"},
-        {89, "sound Quack1|Elephant"}, {95, "sound Quack1|Elephant"}, {101, "sound Quack1|Elephant"},
-        {110, "purge"}, {110, "sound Cannon"},
-        {115, "sound Quack2|Elephant"}, {121, "sound Quack2"}, {127, "sound Quack2"}, {133, "sound Quack2"},
-        {139, "sound Quack2"}, {145, "sound Quack2"},
-        {151, "purge"},
-        {179, "timer 1 4000"},
-    };
-    expectCourse(record("--size 540x768 --max-frames 215 --time " + kTime), course);
-}
-
-TEST(ShowOnOtherScreens, NoTripBelow534)
+TEST(ShowOnNarrowScreens, NoTripBelow534)
 {
     // 533: frame 51 starts with walkerX 534 > 533 before the eighth walk cycle, so the badge
     // comes at 519 and rests at 129 (C = 135); nothing of the trip ever runs.
@@ -515,7 +381,7 @@ TEST(ShowOnOtherScreens, NoTripBelow534)
                                 {{1, 42, 184}, {43, kEnd, 51}}, 66));
 }
 
-TEST(ShowOnOtherScreens, Width240StartsTheBadgeRightOfTheScreen)
+TEST(ShowOnNarrowScreens, Width240StartsTheBadgeRightOfTheScreen)
 {
     // 239 to 248 wide: the swallow comes; leaving it at 264 > 240 hands over to the badge in
     // frame 33, first drawn at 249, right of the screen. C = -11: it rests at -21.
@@ -525,7 +391,7 @@ TEST(ShowOnOtherScreens, Width240StartsTheBadgeRightOfTheScreen)
                                 {{1, 32, 652}, {33, kEnd, 285}}, 52));
 }
 
-TEST(ShowOnOtherScreens, NoSwallowBelow239)
+TEST(ShowOnNarrowScreens, NoSwallowBelow239)
 {
     // 238: frame 25 starts at 239 > 238 with three walk cycles done; the badge rests at -16
     // (C = -12).
