@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <cctype>
+#include <cstdio>
 #include <sstream>
 
 namespace headless {
@@ -24,6 +25,25 @@ std::optional<int> virtualKey(const std::string &name)
     if (name.size() == 1 && std::isdigit(static_cast<unsigned char>(name[0])))
         return name[0];
     return std::nullopt;
+}
+
+// A word of the script as a message shows it: quoted, shortened, and with every byte that is not
+// printable ASCII escaped, so that even a binary file gives one readable line.
+std::string quoted(const std::string &word)
+{
+    constexpr std::size_t kShown = 24;
+    std::string out = "'";
+    for (std::size_t i = 0; i < word.size() && i < kShown; ++i) {
+        unsigned char c = static_cast<unsigned char>(word[i]);
+        if (c < 0x20 || c > 0x7E) {
+            char escaped[8];
+            std::snprintf(escaped, sizeof escaped, "\\x%02X", c);
+            out += escaped;
+        } else {
+            out += char(c);
+        }
+    }
+    return out + (word.size() > kShown ? "...'" : "'");
 }
 
 bool readNumber(std::istringstream &in, long long &value, long long low, long long high)
@@ -70,7 +90,7 @@ std::optional<std::vector<InputEvent>> parseInputScript(const std::string &text,
             in >> name;
             auto key = virtualKey(name);
             if (!key)
-                return fail("unknown key '" + name + "'");
+                return fail("unknown key " + quoted(name));
             event.type = InputEvent::Type::Key;
             event.virtualKey = *key;
         } else if (action == "move" || action == "click") {
@@ -105,11 +125,11 @@ std::optional<std::vector<InputEvent>> parseInputScript(const std::string &text,
                 }
             }
         } else {
-            return fail("unknown action '" + action + "'");
+            return fail("unknown action " + quoted(action));
         }
         std::string rest;
         if (in >> rest)
-            return fail("unexpected '" + rest + "'");
+            return fail("unexpected " + quoted(rest));
         events.push_back(event);
     }
     return events;

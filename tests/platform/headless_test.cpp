@@ -44,6 +44,18 @@ TEST(InputScript, NamesTheLineOfEachMistake)
         EXPECT_FALSE(headless::parseInputScript(std::string("at 1 key a\n") + line, error)) << line;
         EXPECT_EQ(error.rfind("line 2: ", 0), 0u) << error;
     }
+    // A bad word is shown shortened and escaped, so that even a binary file gives one readable line.
+    const std::pair<std::string, std::string> shown[] = {
+        {"at 1 key " + std::string(24, 'k'), "line 1: unknown key '" + std::string(24, 'k') + "'"},
+        {"at 1 key " + std::string(25, 'k'), "line 1: unknown key '" + std::string(24, 'k') + "...'"},
+        {std::string("at 1 key \x01\xFF\n", 12), "line 1: unknown key '\\x01\\xFF'"},
+        {std::string("at 1 k\0y", 8), "line 1: unknown action 'k\\x00y'"},
+    };
+    for (const auto &[line, message] : shown) {
+        std::string error;
+        EXPECT_FALSE(headless::parseInputScript(line, error));
+        EXPECT_EQ(error, message);
+    }
 }
 
 struct Received {

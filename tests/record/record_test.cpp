@@ -1,5 +1,5 @@
-// howdy-record from the outside: what it writes, that two runs agree byte for byte, and how it
-// refuses bad arguments.
+// howdy-record from the outside: what it writes, that two runs agree byte for byte, how it
+// refuses bad arguments, and that it harms no file it was not asked to make.
 #include "../support/run.h"
 
 #include "../../platform/headless/headless.h"
@@ -7,11 +7,28 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <csignal>
 #include <filesystem>
+#include <map>
+#include <tuple>
 
 namespace {
 
 const std::string kRecord = HOWDY_RECORD;
+namespace fs = std::filesystem;
+
+// Everything under `dir`, with what each file holds or where each link points.
+std::map<std::string, std::string> snapshot(const std::string &dir)
+{
+    std::map<std::string, std::string> files;
+    for (const auto &entry : fs::recursive_directory_iterator(dir)) {
+        auto type = entry.symlink_status().type();
+        files[entry.path()] = type == fs::file_type::symlink   ? "-> " + fs::read_symlink(entry).string()
+                              : type == fs::file_type::regular ? readFile(entry.path())
+                                                               : "type " + std::to_string(int(type));
+    }
+    return files;
+}
 
 TEST(Record, ThirtyFramesEvery120Milliseconds)
 {
@@ -38,7 +55,7 @@ TEST(Record, ThirtyFramesEvery120Milliseconds)
                                frame->pixels.begin()))
             << name;
     }
-    EXPECT_FALSE(std::filesystem::exists(dir + "/d/frame-0031.png"));
+    EXPECT_FALSE(fs::exists(dir + "/d/frame-0031.png"));
 }
 
 TEST(Record, TwoRunsAreByteIdentical)
@@ -78,11 +95,12 @@ TEST(Record, EscapeEndsTheProgramWithStatusZero)
 {
     ScratchFolder scratch;
     std::string dir = scratch.path();
-    run("echo 'at 5000 key escape' > " + dir + "/input");
-    auto result = run(kRecord + " --input " + dir + "/input --log " + dir + "/l.jsonl");
+    // The script comes through a pipe, padded to exactly the most a script may be: 1 MiB.
+    auto result = run("{ echo 'at 5000 key escape'; head -c 1048557 /dev/zero | tr '\\0' '\\n'; } | " + kRecord +
+                      " --input /dev/stdin --log " + dir + "/l.jsonl");
     ASSERT_EQ(result.status, 0) << result.errors;
     auto lines = readLines(dir + "/l.jsonl");
-    ASSERT_GE(lines.size(), 2u);
+    ASSERT_GE(lines.size(), 3u);
     // The last frame began at 4920; Esc purges the sound and the program exits at once.
     EXPECT_EQ(lines[lines.size() - 3].rfind("{\"frame\":42,\"t_ms\":4920,", 0), 0u) << lines[lines.size() - 3];
     EXPECT_EQ(lines[lines.size() - 2], "{\"event\":\"purge\",\"t_ms\":5000}");
@@ -100,36 +118,105 @@ TEST(Record, ADesktopPictureSetsTheScreen)
     EXPECT_EQ(readFile(dir + "/a/frame-0001.png"), readFile(dir + "/b/frame-0001.png"));
 }
 
-TEST(Record, BadArgumentsGetOneLineAndStatusTwo)
+TEST(Record, HelpListsEveryOptionAsTheReadmeDoes)
+{
+    ScratchFolder scratch;
+    std::string readme = readFile(fs::path(__FILE__).parent_path().parent_path().parent_path() / "README.md");
+    for (const char *help : {" --help", " -h"}) {
+        ASSERT_EQ(run(kRecord + help + " >" + scratch / "usage").status, 0) << help;
+        std::string usage = readFile(scratch / "usage");
+        for (const char *option : {"--size", "--desktop", "--workarea-bottom", "--time", "--frames", "--out", "--log",
+                                   "--input", "--max-frames", "-h, --help"})
+            EXPECT_NE(usage.find("\n  " + std::string(option) + " "), std::string::npos) << option;
+        EXPECT_NE(readme.find("```\n" + usage + "```"), std::string::npos) << "README.md differs from:\n" << usage;
+    }
+}
+
+// Refused runs, before or during the run: one line each, and every file as it was.
+TEST(Record, RefusalsLeaveEveryFileAsItWas)
 {
     ScratchFolder scratch;
     std::string dir = scratch.path();
-    std::string notPng = dir + "/text.png";
-    run("echo hello > " + notPng);
-    const std::string cases[] = {
-        "--sizes 10x10",
-        "--size 10",
-        "--size 0x10",
-        "--size 16385x10",
-        "--size 10x-3",
-        "--max-frames 0",
-        "--time soon",
-        "--desktop " + dir + "/missing.png",
-        "--desktop " + notPng,
-        "--log " + dir + "/no/such/folder/l.jsonl",
-        "--out " + dir + "/no/such/folder/a.webp",
-        "--input " + dir + "/missing.txt",
-        "--log",
+    run("cd " + dir + " && echo hello >text.png && mkdir folder frames && ln -s text.png link && " +
+        "ln -s ../text.png frames/frame-0002.png && head -c 1048577 /dev/zero >big && " +
+        "printf 'at 1 key \\001\\377' >binary");
+    // The arguments, the status and a word of the message.
+    const std::tuple<std::string, int, std::string> cases[] = {
+        {"--sizes 10x10", 2, "unknown option"},
+        {"--size 10", 2, "WIDTHxHEIGHT"},
+        {"--size 16385x10", 2, "WIDTHxHEIGHT"},
+        {"--max-frames 0", 2, "positive"},
+        {"--time soon", 2, "seconds"},
+        {"--log", 2, "needs a value"},
+        {"--log a --log b", 2, "twice"},
+        {"--desktop text.png", 2, "text.png"},
+        {"--frames ''", 2, "empty path"},
+        {"--log ''", 2, "empty path"},
+        {"--frames text.png", 2, "not a folder"},
+        {"--log no/such/folder/l.jsonl", 2, "No such file"},
+        {"--out folder", 2, "is a folder"},
+        {"--log folder/", 2, "names a folder"},
+        {"--out link", 2, "symbolic link"},
+        {"--out x --log ./x", 2, "same file"},
+        {"--log text.png --out folder/../text.png", 2, "same file"},
+        {"--frames x --out x", 2, "same file"},
+        {"--size 16384x16 --out a.webp", 2, "16383"},
+        {"--input /dev/zero", 2, "not a file or a pipe"},
+        {"--input big", 2, "1 MiB"},
+        {"--input binary", 2, "'\\x01\\xFF'"},
+        // Failures in the run: the frames already written go too.
+        {"--max-frames 3 --frames frames", 3, "frame-0002.png: is not a regular file"},
+        {"--max-frames 5 --frames made --log /dev/full", 3, "--log /dev/full: No space left on device"},
     };
-    for (const std::string &arguments : cases) {
+    auto before = snapshot(dir);
+    for (const auto &[arguments, status, word] : cases) {
         auto result = run("cd " + dir + " && " + kRecord + " " + arguments);
-        EXPECT_EQ(result.status, 2) << arguments;
+        EXPECT_EQ(result.status, status) << arguments;
         EXPECT_EQ(result.errors.rfind("howdy-record: ", 0), 0u) << result.errors;
+        EXPECT_NE(result.errors.find(word), std::string::npos) << result.errors;
         EXPECT_EQ(std::count(result.errors.begin(), result.errors.end(), '\n'), 1) << result.errors;
+        EXPECT_EQ(snapshot(dir), before) << arguments;
     }
-    // Nothing was written: no log, no animation, no temporary file.
-    for (const auto &entry : std::filesystem::directory_iterator(dir))
-        EXPECT_EQ(entry.path(), notPng);
+}
+
+// A device or a pipe is written in place, never replaced by a file.
+TEST(Record, DevicesAndPipesAreWrittenInPlace)
+{
+    ScratchFolder scratch;
+    std::string pipe = scratch / "pipe", copy = scratch / "copy";
+    // The option, its path and how what the pipe passed on starts.
+    const std::tuple<std::string, std::string, std::string> cases[] = {
+        {"--log", pipe, "{\"frame\":1,"},
+        {"--size 16383x8 --out", pipe, "RIFF"},
+        {"--log", "/dev/null", ""},
+        {"--out", "/dev/null", ""},
+    };
+    for (const auto &[option, path, starts] : cases) {
+        std::string command = "(";
+        if (path == pipe)
+            command += "rm -f " + pipe + " && mkfifo " + pipe + " && { timeout 20 cat " + pipe + " >" + copy + " & }; ";
+        command += kRecord + " --max-frames 3 " + option + " " + path;
+        auto result = run(command + "; status=$?; wait; exit $status)");
+        EXPECT_EQ(result.status, 0) << option << " " << path << ": " << result.errors;
+        EXPECT_FALSE(fs::is_regular_file(fs::symlink_status(path))) << path;
+        EXPECT_EQ(readFile(copy).rfind(starts, 0), 0u) << option;
+    }
+    EXPECT_EQ(snapshot(scratch.path()).size(), 2u) << "only the pipe and the copy";
+}
+
+TEST(Record, AStoppedRunRemovesItsPartialFiles)
+{
+    for (int signal : {SIGINT, SIGTERM}) {
+        ScratchFolder scratch;
+        std::string dir = scratch.path();
+        // Signals the run once its temporary files exist, or after 10 s.
+        std::string stop = "(for i in $(seq 200); do ls " + dir + "/*.partial-* >/dev/null 2>&1 && break; " +
+                           "sleep 0.05; done; kill -" + std::to_string(signal) + " $$) & exec " + kRecord +
+                           " --max-frames 1000000 --log " + dir + "/l.jsonl --out " + dir + "/a.webp";
+        auto result = run("sh -c '" + stop + "'; exit $(($? - 128))");
+        EXPECT_EQ(result.status, signal) << "killed by the signal";
+        EXPECT_TRUE(fs::is_empty(dir));
+    }
 }
 
 } // namespace

@@ -4,39 +4,46 @@
 #include <webp/encode.h>
 #include <webp/mux.h>
 
-#include <cstdio>
+static_assert(kWebPMaxSide == WEBP_MAX_DIMENSION);
 
-bool writePng(const std::string &path, const win32::Surface &frame)
+namespace {
+
+void appendBytes(png_structp png, png_bytep data, png_size_t size)
 {
-    FILE *file = std::fopen(path.c_str(), "wb");
-    if (!file)
-        return false;
+    auto *bytes = static_cast<std::vector<std::uint8_t> *>(png_get_io_ptr(png));
+    bytes->insert(bytes->end(), data, data + size);
+}
+
+} // namespace
+
+std::vector<std::uint8_t> encodePng(const win32::Surface &frame)
+{
+    std::vector<std::uint8_t> bytes;
+    std::vector<png_byte> row(std::size_t(frame.width) * 3);
     png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
     png_infop info = png ? png_create_info_struct(png) : nullptr;
-    std::vector<png_byte> row(std::size_t(frame.width) * 3);
-    bool ok = png && info;
-    if (ok && setjmp(png_jmpbuf(png))) {
-        ok = false;
-    } else if (ok) {
-        png_init_io(png, file);
-        // Fast compression: a recording writes hundreds of full-screen frames.
-        png_set_compression_level(png, 1);
-        png_set_IHDR(png, info, png_uint_32(frame.width), png_uint_32(frame.height), 8, PNG_COLOR_TYPE_RGB,
-                     PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
-        png_write_info(png, info);
-        for (int y = 0; y < frame.height; ++y) {
-            const std::uint32_t *pixels = frame.pixels(y);
-            for (int x = 0; x < frame.width; ++x) {
-                row[std::size_t(x) * 3] = png_byte(pixels[x] >> 16);
-                row[std::size_t(x) * 3 + 1] = png_byte(pixels[x] >> 8);
-                row[std::size_t(x) * 3 + 2] = png_byte(pixels[x]);
-            }
-            png_write_row(png, row.data());
-        }
-        png_write_end(png, nullptr);
+    if (!png || !info || setjmp(png_jmpbuf(png))) {
+        png_destroy_write_struct(&png, &info);
+        return {};
     }
+    png_set_write_fn(png, &bytes, appendBytes, nullptr);
+    // Fast compression: a recording writes hundreds of full-screen frames.
+    png_set_compression_level(png, 1);
+    png_set_IHDR(png, info, png_uint_32(frame.width), png_uint_32(frame.height), 8, PNG_COLOR_TYPE_RGB,
+                 PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+    png_write_info(png, info);
+    for (int y = 0; y < frame.height; ++y) {
+        const std::uint32_t *pixels = frame.pixels(y);
+        for (int x = 0; x < frame.width; ++x) {
+            row[std::size_t(x) * 3] = png_byte(pixels[x] >> 16);
+            row[std::size_t(x) * 3 + 1] = png_byte(pixels[x] >> 8);
+            row[std::size_t(x) * 3 + 2] = png_byte(pixels[x]);
+        }
+        png_write_row(png, row.data());
+    }
+    png_write_end(png, nullptr);
     png_destroy_write_struct(&png, &info);
-    return std::fclose(file) == 0 && ok;
+    return bytes;
 }
 
 struct WebPAnimation::Encoder {

@@ -1,15 +1,17 @@
-// Writing what a recording saw: PNG frames and an animated WebP.
+// Encoding what a recording saw: PNG frames and an animated WebP.
 #pragma once
 
 #include "../../platform/core/surface.h"
 
 #include <cstdint>
 #include <memory>
-#include <string>
 #include <vector>
 
-// Writes a colour surface as an 8-bit RGB PNG; false if the file can't be written.
-bool writePng(const std::string &path, const win32::Surface &frame);
+// WebP stores each side in 14 bits.
+constexpr int kWebPMaxSide = 16383;
+
+// A colour surface as the bytes of an 8-bit RGB PNG; empty on failure.
+std::vector<std::uint8_t> encodePng(const win32::Surface &frame);
 
 // An animated WebP built one frame at a time; each frame shows until the next one's time.
 class WebPAnimation {

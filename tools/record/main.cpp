@@ -5,18 +5,20 @@
 #include "../../platform/core/backend.h"
 #include "../../platform/core/resources.h"
 
+#include <csignal>
 #include <cstdio>
-#include <cstdlib>
 
 int main(int argc, char **argv)
 {
     std::string error;
     auto options = parseOptions(argc, argv, error);
-    if (!options) {
-        std::fprintf(stderr, "howdy-record: %s\n", error.c_str());
-        return 2;
+    if (options && options->help) {
+        std::fputs(usage().c_str(), stdout);
+        return 0;
     }
-    auto recorder = Recorder::open(*options, error);
+    // A pipe whose reader has gone is a failed output, reported as one, not a silent death.
+    std::signal(SIGPIPE, SIG_IGN);
+    auto recorder = options ? Recorder::open(*options, error) : nullptr;
     if (!recorder) {
         std::fprintf(stderr, "howdy-record: %s\n", error.c_str());
         return 2;

@@ -1,19 +1,17 @@
 #include "recorder.h"
+#include "signal_cleanup.h"
 
 #include "../../state/show_state.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
+#include <cstring>
 #include <sstream>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
-
-std::string temporaryName(const std::string &path)
-{
-    return path + ".partial-" + std::to_string(::getpid());
-}
 
 std::string jsonString(const std::string &text)
 {
@@ -42,40 +40,54 @@ std::string jsonValue(const headless::Event::Value &value)
     return "null";
 }
 
+std::string_view bytesOf(const std::vector<std::uint8_t> &bytes)
+{
+    return {reinterpret_cast<const char *>(bytes.data()), bytes.size()};
+}
+
+std::string framePath(const OutputPath &folder, long long number)
+{
+    char name[32];
+    std::snprintf(name, sizeof name, "/frame-%04lld.png", number);
+    return folder.path + name;
+}
+
 } // namespace
 
 std::unique_ptr<Recorder> Recorder::open(const RecordOptions &options, std::string &error)
 {
     std::unique_ptr<Recorder> recorder(new Recorder(options));
-    if (options.logFile) {
-        recorder->logTemp_ = temporaryName(*options.logFile);
-        recorder->log_.open(recorder->logTemp_, std::ios::binary | std::ios::trunc);
-        if (!recorder->log_) {
-            error = "--log " + *options.logFile + ": can't be written";
-            return nullptr;
-        }
+    auto temporary = [](const std::optional<OutputPath> &output) {
+        return output && !output->direct ? temporaryName(output->path) : std::string();
+    };
+    std::string logTemp = temporary(options.log), outTemp = temporary(options.out);
+    // One temporary name for every frame in turn, so that it is known before the run.
+    if (options.frames)
+        recorder->frameTemp_ = temporaryName(options.frames->path + "/frame.png");
+    removeOnSignal({logTemp, outTemp, recorder->frameTemp_});
+
+    auto refuse = [&](const std::string &problem) {
+        recorder->discard();
+        error = problem;
+        return nullptr;
+    };
+    if (options.frames) {
+        const char *folder = options.frames->path.c_str();
+        if (::mkdir(folder, 0777) == 0)
+            recorder->madeFramesFolder_ = true;
+        else if (errno != EEXIST)
+            return refuse("--frames " + options.frames->path + ": " + std::strerror(errno));
+        // Making the frames' temporary file is the one sure test that the folder takes files.
+        if (!recorder->frame_.open("--frames " + options.frames->path, "", recorder->frameTemp_))
+            return refuse(recorder->frame_.problem());
+        recorder->frame_.discard();
     }
-    if (options.outFile) {
-        recorder->outTemp_ = temporaryName(*options.outFile);
-        std::ofstream probe(recorder->outTemp_, std::ios::binary | std::ios::trunc);
-        if (!probe) {
-            recorder->discard();
-            error = "--out " + *options.outFile + ": can't be written";
-            return nullptr;
-        }
+    if (options.log && !recorder->log_.open("--log " + options.log->path, options.log->path, logTemp))
+        return refuse(recorder->log_.problem());
+    if (options.out) {
+        if (!recorder->out_.open("--out " + options.out->path, options.out->path, outTemp))
+            return refuse(recorder->out_.problem());
         recorder->animation_ = std::make_unique<WebPAnimation>(options.screen.width, options.screen.height);
-    }
-    if (options.framesDir) {
-        std::error_code ignored;
-        std::filesystem::create_directories(*options.framesDir, ignored);
-        std::string probe = *options.framesDir + "/.howdy-record-probe";
-        bool writable = std::ofstream(probe).good();
-        std::filesystem::remove(probe, ignored);
-        if (!writable) {
-            recorder->discard();
-            error = "--frames " + *options.framesDir + ": can't be written";
-            return nullptr;
-        }
     }
     return recorder;
 }
@@ -86,32 +98,31 @@ void Recorder::presented(const win32::Surface &frame, std::int64_t tMs)
 {
     ++frames_;
     lastFrameMs_ = tMs;
-    if (options_.framesDir) {
-        char name[32];
-        std::snprintf(name, sizeof name, "frame-%04lld.png", frames_);
-        std::string path = *options_.framesDir + "/" + name;
-        std::string temp = temporaryName(path);
-        std::error_code ignored;
-        if (!writePng(temp, frame) || (std::filesystem::rename(temp, path, ignored), ignored)) {
-            std::filesystem::remove(temp, ignored);
-            fail("--frames: can't write " + path);
-        }
-        framesWritten_.push_back(path);
+    if (options_.frames) {
+        std::string path = framePath(*options_.frames, frames_);
+        auto png = encodePng(frame);
+        if (png.empty())
+            fail("--frames " + path + ": the PNG encoder failed");
+        if (!frame_.open("--frames " + path, path, frameTemp_) || !frame_.write(bytesOf(png)) || !frame_.close() ||
+            !frame_.commit())
+            fail(frame_.problem());
+        framesNamed_ = frames_;
     }
     if (animation_ && !animation_->add(frame, tMs))
-        fail("--out: the WebP encoder failed");
-    if (log_.is_open()) {
+        fail("--out " + options_.out->path + ": the WebP encoder failed");
+    if (options_.log) {
         const ShowState &s = showState;
-        log_ << "{\"frame\":" << frames_ << ",\"t_ms\":" << tMs << ",\"scene\":" << std::int32_t(s.walkerScene)
+        std::ostringstream line;
+        line << "{\"frame\":" << frames_ << ",\"t_ms\":" << tMs << ",\"scene\":" << std::int32_t(s.walkerScene)
              << ",\"walkerX\":" << std::int32_t(s.walkerX) << ",\"walkerY\":" << std::int32_t(s.walkerY)
              << ",\"frameDelay\":" << s.frameDelay << ",\"pulse\":" << s.pulseActive << ",\"mouth\":" << s.mouthActive
              << ",\"escape\":" << s.escapePhase << ",\"flight\":" << s.flightKind
              << ",\"elephant\":" << s.elephantActive << ",\"creature\":" << s.creatureActive
              << ",\"timerArmed\":" << s.exitTimerArmed << "}\n";
+        writeLog(line.str());
     }
     if (frames_ >= options_.maxFrames) {
-        if (!complete(tMs + showState.frameDelay))
-            fail("can't complete the output files");
+        complete(tMs + showState.frameDelay);
         std::fflush(nullptr);
         std::_Exit(0);
     }
@@ -119,16 +130,16 @@ void Recorder::presented(const win32::Surface &frame, std::int64_t tMs)
 
 void Recorder::event(const headless::Event &event)
 {
-    if (!log_.is_open())
+    if (!options_.log)
         return;
-    log_ << "{\"event\":" << jsonString(event.name);
+    std::string line = "{\"event\":" + jsonString(event.name);
     // Events of the render thread belong to the frame it is composing.
     if (!event.onMainThread)
-        log_ << ",\"frame\":" << frames_ + 1;
-    log_ << ",\"t_ms\":" << event.tMs;
+        line += ",\"frame\":" + std::to_string(frames_ + 1);
+    line += ",\"t_ms\":" + std::to_string(event.tMs);
     for (const auto &[key, value] : event.fields)
-        log_ << "," << jsonString(key) << ":" << jsonValue(value);
-    log_ << "}\n";
+        line += ',' + jsonString(key) + ':' + jsonValue(value);
+    writeLog(line + "}\n");
 }
 
 void Recorder::stalled()
@@ -139,41 +150,44 @@ void Recorder::stalled()
 void Recorder::programExited(int code, std::int64_t tMs)
 {
     event(headless::Event{"exit", tMs, true, {{"code", std::int64_t(code)}}});
-    std::int64_t end = tMs > lastFrameMs_ ? tMs : lastFrameMs_ + showState.frameDelay;
-    if (!complete(end))
-        fail("can't complete the output files");
+    complete(tMs > lastFrameMs_ ? tMs : lastFrameMs_ + showState.frameDelay);
     std::fflush(nullptr);
     std::_Exit(code);
 }
 
-bool Recorder::complete(std::int64_t endMs)
+void Recorder::complete(std::int64_t endMs)
 {
-    std::error_code problem;
-    if (log_.is_open()) {
-        log_.close();
-        if (!log_ || (std::filesystem::rename(logTemp_, *options_.logFile, problem), problem))
-            return false;
-    }
+    if (options_.log && !log_.close())
+        fail(log_.problem());
     if (animation_) {
         auto bytes = animation_->finish(endMs);
-        std::ofstream out(outTemp_, std::ios::binary | std::ios::trunc);
-        out.write(reinterpret_cast<const char *>(bytes.data()), std::streamsize(bytes.size()));
-        out.close();
-        if (bytes.empty() || !out || (std::filesystem::rename(outTemp_, *options_.outFile, problem), problem))
-            return false;
+        if (bytes.empty())
+            fail("--out " + options_.out->path + ": the WebP encoder failed");
+        if (!out_.write(bytesOf(bytes)) || !out_.close())
+            fail(out_.problem());
     }
-    return true;
+    // Names come last, so that a failure above leaves no output that looks finished.
+    if (options_.log && !log_.commit())
+        fail(log_.problem());
+    if (options_.out && !out_.commit())
+        fail(out_.problem());
+}
+
+void Recorder::writeLog(const std::string &line)
+{
+    if (!log_.write(line))
+        fail(log_.problem());
 }
 
 void Recorder::discard()
 {
-    std::error_code ignored;
-    if (log_.is_open())
-        log_.close();
-    if (!logTemp_.empty())
-        std::filesystem::remove(logTemp_, ignored);
-    if (!outTemp_.empty())
-        std::filesystem::remove(outTemp_, ignored);
+    log_.discard();
+    out_.discard();
+    frame_.discard();
+    for (long long number = 1; number <= framesNamed_; ++number)
+        ::unlink(framePath(*options_.frames, number).c_str());
+    if (madeFramesFolder_)
+        ::rmdir(options_.frames->path.c_str());
 }
 
 void Recorder::fail(const std::string &problem)

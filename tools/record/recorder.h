@@ -1,15 +1,14 @@
 // Turns what the headless program presents and does into the recording's files: PNG frames,
-// an animated WebP and the JSON Lines log. Files are written under temporary names and take
-// their real names only when the run ends well.
+// an animated WebP and the JSON Lines log. The files take their names only when the run ends
+// well; a run that fails removes them, its frames too.
 #pragma once
 
 #include "image_files.h"
 #include "options.h"
+#include "output_file.h"
 
-#include <fstream>
 #include <memory>
 #include <string>
-#include <vector>
 
 class Recorder final : public headless::Observer {
 public:
@@ -27,17 +26,21 @@ public:
 
 private:
     explicit Recorder(const RecordOptions &options) : options_(options) {}
-    // Gives every file its real name; false if any could not be written.
-    bool complete(std::int64_t endMs);
+    // Writes what is left and gives every file its name, or fails.
+    void complete(std::int64_t endMs);
+    void writeLog(const std::string &line);
     void discard();
     [[noreturn]] void fail(const std::string &problem);
 
     RecordOptions options_;
-    std::ofstream log_;
-    std::string logTemp_;
-    std::string outTemp_;
+    OutputFile log_;
+    OutputFile out_;
+    OutputFile frame_;
+    std::string frameTemp_;
+    bool madeFramesFolder_ = false;
     std::unique_ptr<WebPAnimation> animation_;
-    std::vector<std::string> framesWritten_;
     long long frames_ = 0;
+    // Frames 1 to this have taken their names in this run.
+    long long framesNamed_ = 0;
     std::int64_t lastFrameMs_ = 0;
 };
