@@ -119,7 +119,7 @@ TEST(Decoder, DecodesEveryLayoutOfTheSubsetPixelForPixel)
     // Row padding of 1 to 3 bytes in the bitmap, for every depth.
     for (int depth : {1, 4, 8}) {
         for (int width : {1, 2, 3, 7, 9, 13, 33, 118, 262, 1785}) {
-            SCOPED_TRACE(std::to_string(depth) + "-bit, " + std::to_string(width) + " wide");
+            SCOPED_TRACE(testing::Message() << depth << "-bit, " << width << " wide");
             PngImage image = pattern(width, 3, depth);
             expectImage(decode(writePng(image)), image);
             EXPECT_EQ(pngBitDepth, depth);
