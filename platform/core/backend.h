@@ -69,8 +69,10 @@ public:
     virtual void timerSet(UINT_PTR id, UINT milliseconds) = 0;
 };
 
-// The installed backend; installing replaces the previous one.
+// The installed backend; installing replaces the previous one. Until the first is installed
+// there is none (the C library may ask for the time before then).
 Backend &backend();
+bool backendInstalled();
 void installBackend(std::unique_ptr<Backend> backend);
 
 } // namespace win32
