@@ -1,5 +1,4 @@
-// The X11 backend's input side: keys and buttons on the overlay become window messages, and
-// sounds go to ALSA.
+// The X11 backend's input side: keys and buttons on the overlay become window messages.
 #include "x11_platform.h"
 
 #include "../core/user.h"
@@ -76,19 +75,6 @@ void Backend::runEvents()
             break;
         }
     }
-}
-
-void Backend::playSound(const win32::Wave &wave, const std::string &)
-{
-    if (!sound_)
-        sound_ = std::make_unique<AlsaSound>();
-    sound_->play(wave);
-}
-
-void Backend::stopSounds()
-{
-    if (sound_)
-        sound_->stop();
 }
 
 } // namespace x11
