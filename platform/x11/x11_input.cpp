@@ -1,5 +1,5 @@
 // The X11 backend's input side: keys and buttons on the overlay become window messages.
-#include "x11_platform.h"
+#include "x11_backend.h"
 
 #include "../core/user.h"
 
@@ -34,7 +34,7 @@ WPARAM buttonState(unsigned state)
 
 } // namespace
 
-void Backend::runEvents()
+void X11Backend::runEvents()
 {
     for (;;) {
         XEvent event;

@@ -1,7 +1,7 @@
 // The headless backend: the virtual screen, the scheduler's clock, scripted input and the
 // observer that hears of frames and outside effects.
 #include "headless.h"
-#include "scheduler.h"
+#include "headless_scheduler.h"
 
 #include "../core/backend.h"
 #include "../core/user.h"
@@ -34,6 +34,8 @@ Scheduler::Thread *scheduled(const ThreadState &state)
 {
     return state.backend ? static_cast<const ScheduledThread &>(*state.backend).turn : nullptr;
 }
+
+} // namespace
 
 class HeadlessBackend final : public win32::Backend {
 public:
@@ -263,8 +265,6 @@ private:
     std::vector<std::uint32_t> desktop_;
     std::vector<std::uint32_t> screen_;
 };
-
-} // namespace
 
 void start(const Config &config, Observer *observer)
 {
