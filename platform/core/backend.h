@@ -55,8 +55,9 @@ public:
 
     // Runs `body` on a new thread that the backend knows about.
     virtual void startThread(std::function<void()> body) = 0;
-    // Parks the calling thread, which holds `lock`, until wake() is called for it or the clock
-    // reaches `until`. The lock is released while parked; callers re-check their condition.
+    // Parks the calling thread, which holds `lock` on userMutex, until wake() is called for it or
+    // the clock reaches `until`. The lock is released while parked; callers re-check their
+    // condition. wake() is called with userMutex held.
     virtual void block(std::unique_lock<std::mutex> &lock, ThreadState &self, std::optional<std::int64_t> until) = 0;
     virtual void wake(ThreadState &thread) = 0;
 
@@ -69,8 +70,10 @@ public:
     virtual void timerSet(UINT_PTR id, UINT milliseconds) = 0;
 };
 
-// The installed backend; installing replaces the previous one.
+// The installed backend; installing replaces the previous one. Until the first is installed
+// there is none (the C library may ask for the time before then).
 Backend &backend();
+bool backendInstalled();
 void installBackend(std::unique_ptr<Backend> backend);
 
 } // namespace win32

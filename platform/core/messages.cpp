@@ -51,20 +51,27 @@ LRESULT callProcedure(HWND handle, UINT message, WPARAM wParam, LPARAM lParam)
     return window->procedure(handle, message, wParam, lParam);
 }
 
-bool accepts(const MSG &msg, HWND window, UINT filterMin, UINT filterMax)
-{
-    if (window && msg.hwnd != window)
-        return false;
-    if (filterMin == 0 && filterMax == 0)
-        return true;
-    return msg.message >= filterMin && msg.message <= filterMax;
-}
+// GetMessage's window and message-range filter.
+struct Filter {
+    HWND window;
+    UINT min, max;
 
-std::optional<std::int64_t> nextTimerDue(const MessageQueue &queue)
+    bool accepts(HWND hwnd, UINT message) const
+    {
+        if (window && hwnd != window)
+            return false;
+        if (min == 0 && max == 0)
+            return true;
+        return message >= min && message <= max;
+    }
+};
+
+// Timers the filter turns away neither fire nor wake the thread.
+std::optional<std::int64_t> nextTimerDue(const MessageQueue &queue, const Filter &filter)
 {
     std::optional<std::int64_t> due;
     for (const auto &timer : queue.timers)
-        if (!due || timer.due < *due)
+        if (filter.accepts(timer.window, WM_TIMER) && (!due || timer.due < *due))
             due = timer.due;
     return due;
 }
@@ -81,6 +88,7 @@ extern "C" BOOL WINAPI GetMessageA(LPMSG msg, HWND window, UINT filterMin, UINT 
         return -1;
     ThreadState &self = currentThread();
     MessageQueue &queue = self.queue;
+    const Filter filter{window, filterMin, filterMax};
     std::unique_lock lock(userMutex());
     for (;;) {
         // Messages sent from other threads run first, while this thread waits for its own.
@@ -96,7 +104,7 @@ extern "C" BOOL WINAPI GetMessageA(LPMSG msg, HWND window, UINT filterMin, UINT 
             continue;
         }
         auto found = std::find_if(queue.posted.begin(), queue.posted.end(),
-                                  [&](const MSG &m) { return accepts(m, window, filterMin, filterMax); });
+                                  [&](const MSG &m) { return filter.accepts(m.hwnd, m.message); });
         if (found != queue.posted.end()) {
             *msg = *found;
             queue.posted.erase(found);
@@ -110,14 +118,14 @@ extern "C" BOOL WINAPI GetMessageA(LPMSG msg, HWND window, UINT filterMin, UINT 
         // A timer that is due yields one WM_TIMER and starts its next interval from now.
         std::int64_t now = backend().now();
         for (auto &timer : queue.timers) {
-            if (timer.due <= now && (!window || timer.window == window)) {
+            if (timer.due <= now && filter.accepts(timer.window, WM_TIMER)) {
                 timer.due = now + timer.interval;
                 *msg = MSG{timer.window, WM_TIMER, timer.id, reinterpret_cast<LPARAM>(timer.procedure), DWORD(now),
                            POINT{0, 0}};
                 return TRUE;
             }
         }
-        backend().block(lock, self, nextTimerDue(queue));
+        backend().block(lock, self, nextTimerDue(queue, filter));
     }
 }
 

@@ -2,9 +2,28 @@
 
 #include "user.h"
 
+#include <condition_variable>
 #include <thread>
 
 namespace win32 {
+
+namespace {
+
+// A thread parks on a condition variable of its own, under userMutex.
+struct ParkedThread : BackendThread {
+    std::condition_variable wakeup;
+    bool woken = false;
+};
+
+// Made on the thread's first wait or wake; every use holds userMutex.
+ParkedThread &parked(ThreadState &thread)
+{
+    if (!thread.backend)
+        thread.backend = std::make_unique<ParkedThread>();
+    return static_cast<ParkedThread &>(*thread.backend);
+}
+
+} // namespace
 
 std::int64_t RealtimeBackend::now()
 {
@@ -30,18 +49,20 @@ void RealtimeBackend::startThread(std::function<void()> body)
 
 void RealtimeBackend::block(std::unique_lock<std::mutex> &lock, ThreadState &self, std::optional<std::int64_t> until)
 {
-    auto woken = [&] { return self.woken; };
+    ParkedThread &me = parked(self);
+    auto woken = [&] { return me.woken; };
     if (until)
-        self.wakeup.wait_until(lock, start_ + std::chrono::milliseconds(*until), woken);
+        me.wakeup.wait_until(lock, start_ + std::chrono::milliseconds(*until), woken);
     else
-        self.wakeup.wait(lock, woken);
-    self.woken = false;
+        me.wakeup.wait(lock, woken);
+    me.woken = false;
 }
 
 void RealtimeBackend::wake(ThreadState &thread)
 {
-    thread.woken = true;
-    thread.wakeup.notify_all();
+    ParkedThread &other = parked(thread);
+    other.woken = true;
+    other.wakeup.notify_all();
 }
 
 } // namespace win32

@@ -139,13 +139,14 @@ bool moduleAccepted(HMODULE module)
     return module == nullptr || module == moduleInstance();
 }
 
+// An HRSRC is the address of its entry; anything else, between entries too, is refused.
 const Entry *entryFrom(HRSRC handle)
 {
     auto &entries = resources().entries;
-    auto *entry = reinterpret_cast<const Entry *>(handle);
-    if (entries.empty() || entry < entries.data() || entry >= entries.data() + entries.size())
+    std::uintptr_t offset = reinterpret_cast<std::uintptr_t>(handle) - reinterpret_cast<std::uintptr_t>(entries.data());
+    if (offset % sizeof(Entry) != 0 || offset / sizeof(Entry) >= entries.size())
         return nullptr;
-    return entry;
+    return &entries[offset / sizeof(Entry)];
 }
 
 const Entry *find(const Id &type, const Id &name)

@@ -1,7 +1,6 @@
 // Threads, Sleep and the calendar time.
 #include "backend.h"
 #include "handles.h"
-#include "user.h"
 
 #include <atomic>
 #include <chrono>
@@ -15,25 +14,7 @@ struct Thread : Object {
     Thread() : Object(kKind) {}
 };
 
-// Backends are never destroyed: threads of the program may still be parked in one when the
-// process ends, as on Windows, where the end of the process stops them wherever they stand.
-Backend *&installed()
-{
-    static Backend *current = nullptr;
-    return current;
-}
-
 } // namespace
-
-Backend &backend()
-{
-    return *installed();
-}
-
-void installBackend(std::unique_ptr<Backend> backend)
-{
-    installed() = backend.release();
-}
 
 } // namespace win32
 
@@ -65,8 +46,9 @@ extern "C" void WINAPI Sleep(DWORD milliseconds)
 extern "C" std::time_t time(std::time_t *result) noexcept
 {
     using namespace std::chrono;
-    std::time_t now = installed() ? installed()->calendarTime()
-                                  : std::time_t(duration_cast<seconds>(system_clock::now().time_since_epoch()).count());
+    std::time_t now = backendInstalled()
+                          ? backend().calendarTime()
+                          : std::time_t(duration_cast<seconds>(system_clock::now().time_since_epoch()).count());
     if (result)
         *result = now;
     return now;

@@ -6,7 +6,6 @@
 
 #include <windows.h>
 
-#include <condition_variable>
 #include <cstdint>
 #include <deque>
 #include <memory>
@@ -46,15 +45,17 @@ struct MessageQueue {
     int quitCode = 0;
 };
 
+// What the installed backend keeps for a thread, for its own use: only the backend makes and
+// reads it; the thread's state owns it.
+struct BackendThread {
+    virtual ~BackendThread() = default;
+};
+
 // Per-thread state, made on a thread's first call into the layer.
 struct ThreadState {
     DWORD id = 0;
     MessageQueue queue;
-    // Used by backends that park threads on a condition variable.
-    std::condition_variable wakeup;
-    bool woken = false;
-    // The backend's own record of the thread, if it keeps one.
-    void *backendThread = nullptr;
+    std::unique_ptr<BackendThread> backend;
 };
 
 struct Window : Object {

@@ -1,6 +1,5 @@
-// The X11 backend's input side: keys and buttons on the overlay become window messages, and
-// sounds go to ALSA.
-#include "x11_platform.h"
+// The X11 backend's input side: keys and buttons on the overlay become window messages.
+#include "x11_backend.h"
 
 #include "../core/user.h"
 
@@ -35,7 +34,7 @@ WPARAM buttonState(unsigned state)
 
 } // namespace
 
-void Backend::runEvents()
+void X11Backend::runEvents()
 {
     for (;;) {
         XEvent event;
@@ -76,19 +75,6 @@ void Backend::runEvents()
             break;
         }
     }
-}
-
-void Backend::playSound(const win32::Wave &wave, const std::string &)
-{
-    if (!sound_)
-        sound_ = std::make_unique<AlsaSound>();
-    sound_->play(wave);
-}
-
-void Backend::stopSounds()
-{
-    if (sound_)
-        sound_->stop();
 }
 
 } // namespace x11

@@ -1,5 +1,5 @@
 // The entry point of `howdy` on Linux: connects to the X display and runs WinMain.
-#include "x11_platform.h"
+#include "x11_backend.h"
 
 #include "../core/resources.h"
 
@@ -10,7 +10,7 @@
 int main(int argc, char **argv)
 {
     std::string error;
-    auto backend = x11::Backend::open(error);
+    auto backend = x11::X11Backend::open(error);
     if (!backend) {
         std::fprintf(stderr, "howdy: %s\n", error.c_str());
         return 1;

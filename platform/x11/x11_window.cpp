@@ -1,6 +1,6 @@
 // The X11 backend's display side: the primary monitor, the screen snapshot, the overlay window
 // and presenting its back store.
-#include "x11_platform.h"
+#include "x11_backend.h"
 
 #include "../core/user.h"
 
@@ -62,10 +62,10 @@ NativeWindow::~NativeWindow()
     }
 }
 
-std::unique_ptr<Backend> Backend::open(std::string &error)
+std::unique_ptr<X11Backend> X11Backend::open(std::string &error)
 {
     XInitThreads();
-    std::unique_ptr<Backend> backend(new Backend);
+    std::unique_ptr<X11Backend> backend(new X11Backend);
     backend->display_ = XOpenDisplay(nullptr);
     backend->eventDisplay_ = XOpenDisplay(nullptr);
     if (!backend->display_ || !backend->eventDisplay_) {
@@ -90,11 +90,11 @@ std::unique_ptr<Backend> Backend::open(std::string &error)
     return backend;
 }
 
-Backend::~Backend() = default;
+X11Backend::~X11Backend() = default;
 
 // The window manager's work area (_NET_WORKAREA, first desktop) within the primary monitor, in
 // the monitor's coordinates; the whole monitor without a window manager that sets one.
-RECT Backend::workArea()
+RECT X11Backend::workArea()
 {
     RECT area{0, 0, monitor_.width, monitor_.height};
     Atom property = XInternAtom(display_, "_NET_WORKAREA", True);
@@ -117,7 +117,7 @@ RECT Backend::workArea()
     return area;
 }
 
-void Backend::captureScreen(int x, int y, const win32::Surface &into)
+void X11Backend::captureScreen(int x, int y, const win32::Surface &into)
 {
     XImage *image = XGetImage(display_, root_, monitor_.x + x, monitor_.y + y, unsigned(into.width),
                               unsigned(into.height), AllPlanes, ZPixmap);
@@ -129,7 +129,7 @@ void Backend::captureScreen(int x, int y, const win32::Surface &into)
     XDestroyImage(image);
 }
 
-void Backend::createWindow(win32::Window &window, COLORREF background)
+void X11Backend::createWindow(win32::Window &window, COLORREF background)
 {
     auto native = std::make_shared<NativeWindow>();
     int width = std::max<int>(window.rect.right - window.rect.left, 1);
@@ -194,7 +194,7 @@ void Backend::createWindow(win32::Window &window, COLORREF background)
         events_ = std::thread([this] { runEvents(); });
 }
 
-void Backend::showWindow(win32::Window &window, bool visible)
+void X11Backend::showWindow(win32::Window &window, bool visible)
 {
     auto native = std::static_pointer_cast<NativeWindow>(window.native);
     if (visible)
@@ -204,7 +204,7 @@ void Backend::showWindow(win32::Window &window, bool visible)
     XFlush(display_);
 }
 
-void Backend::presentWindow(win32::Window &window, const RECT &area)
+void X11Backend::presentWindow(win32::Window &window, const RECT &area)
 {
     auto native = std::static_pointer_cast<NativeWindow>(window.native);
     unsigned width = unsigned(area.right - area.left), height = unsigned(area.bottom - area.top);
@@ -218,7 +218,7 @@ void Backend::presentWindow(win32::Window &window, const RECT &area)
     XSync(display_, False);
 }
 
-HWND Backend::windowFor(::Window xwindow)
+HWND X11Backend::windowFor(::Window xwindow)
 {
     std::lock_guard lock(windowsMutex_);
     auto found = windows_.find(xwindow);

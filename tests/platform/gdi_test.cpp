@@ -1,13 +1,17 @@
 // GDI raster rules as Windows documents them: transfers between colour and monochrome,
-// SRCAND and SRCPAINT, clipping, Rectangle, DIB conversion and handle checks.
+// SRCAND and SRCPAINT, clipping, Rectangle, DIB conversion, bitmap sizes and handle checks.
 #include "../support/pixels.h"
 
 #include "../../platform/headless/headless.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <climits>
-#include <cstring>
+#include <cstdlib>
+#include <optional>
+#include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -18,182 +22,158 @@ constexpr COLORREF kBlue = RGB(0, 0, 255);
 constexpr COLORREF kWhite = RGB(255, 255, 255);
 constexpr COLORREF kBlack = RGB(0, 0, 0);
 
-TEST(Transfer, ColourToMonoMarksTheSourceBackgroundColour)
+// Pictures as text, a letter a pixel and rows split by '/'. Digits are dark reds whose bits
+// show how SRCPAINT combines them; a is ANDed with b to c and ORed to d.
+constexpr std::pair<char, COLORREF> kLetters[] = {{'K', kBlack},
+                                                  {'W', kWhite},
+                                                  {'R', kRed},
+                                                  {'r', RGB(254, 0, 0)},
+                                                  {'G', kGreen},
+                                                  {'B', kBlue},
+                                                  {'Y', RGB(250, 200, 0)},
+                                                  {'a', RGB(0xF0, 0x0F, 0xAA)},
+                                                  {'b', RGB(0x3C, 0xFF, 0x0F)},
+                                                  {'c', RGB(0x30, 0x0F, 0x0A)},
+                                                  {'d', RGB(0xFC, 0xFF, 0xAF)},
+                                                  {'1', RGB(1, 0, 0)},
+                                                  {'2', RGB(2, 0, 0)},
+                                                  {'3', RGB(3, 0, 0)},
+                                                  {'4', RGB(4, 0, 0)},
+                                                  {'5', RGB(5, 0, 0)},
+                                                  {'6', RGB(6, 0, 0)},
+                                                  {'7', RGB(7, 0, 0)}};
+
+HDC dcFrom(const std::string &rows, bool monochrome = false)
 {
-    HDC colour = memoryDC(5, 1);
-    const COLORREF row[] = {kRed, kBlue, RGB(254, 0, 0), kRed, kGreen};
-    for (int x = 0; x < 5; ++x)
-        setPixel(colour, x, 0, row[x]);
-    HDC mono = memoryDC(5, 1, true);
-    // The destination's colours play no part in this direction.
-    SetBkColor(mono, kBlue);
-    SetTextColor(mono, kRed);
-
-    SetBkColor(colour, kRed);
-    ASSERT_TRUE(BitBlt(mono, 0, 0, 5, 1, colour, 0, 0, SRCCOPY));
-    EXPECT_EQ(pixelAt(mono, 0, 0), kWhite);
-    EXPECT_EQ(pixelAt(mono, 1, 0), kBlack);
-    EXPECT_EQ(pixelAt(mono, 2, 0), kBlack) << "254 red is not the key";
-    EXPECT_EQ(pixelAt(mono, 3, 0), kWhite);
-    EXPECT_EQ(pixelAt(mono, 4, 0), kBlack);
-
-    SetBkColor(colour, kGreen);
-    BitBlt(mono, 0, 0, 5, 1, colour, 0, 0, SRCCOPY);
-    EXPECT_EQ(pixelAt(mono, 0, 0), kBlack);
-    EXPECT_EQ(pixelAt(mono, 4, 0), kWhite);
+    int width = int(rows.find('/') == std::string::npos ? rows.size() : rows.find('/'));
+    int height = int(std::count(rows.begin(), rows.end(), '/')) + 1;
+    HDC dc = memoryDC(width, height, monochrome);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            for (auto [letter, colour] : kLetters)
+                if (letter == rows[std::size_t(y * (width + 1) + x)])
+                    setPixel(dc, x, y, colour);
+    return dc;
 }
 
-TEST(Transfer, MonoToColourUsesTheDestinationsTextAndBackground)
+std::string textOf(HDC dc)
 {
-    HDC mono = memoryDC(2, 1, true);
-    setPixel(mono, 0, 0, kWhite);
-    setPixel(mono, 1, 0, kBlack);
-    SetBkColor(mono, kRed);
-    SetTextColor(mono, kGreen);
-    HDC colour = memoryDC(2, 1);
-    SetBkColor(colour, RGB(250, 200, 0));
-    SetTextColor(colour, kBlue);
-
-    BitBlt(colour, 0, 0, 2, 1, mono, 0, 0, SRCCOPY);
-    EXPECT_EQ(pixelAt(colour, 0, 0), RGB(250, 200, 0)) << "1 bits take the background";
-    EXPECT_EQ(pixelAt(colour, 1, 0), kBlue) << "0 bits take the text colour";
+    win32::Surface s = win32::surfaceOf(dc);
+    std::string text;
+    for (int y = 0; y < s.height; ++y) {
+        if (y > 0)
+            text += '/';
+        for (int x = 0; x < s.width; ++x) {
+            char letter = '?';
+            for (auto [l, colour] : kLetters)
+                if (colour == pixelAt(dc, x, y) && letter == '?')
+                    letter = l;
+            text += letter;
+        }
+    }
+    return text;
 }
 
-TEST(Transfer, AndAndPaintCombineBitwise)
+TEST(Transfer, EveryDirectionRopAndClip)
 {
-    HDC dst = memoryDC(2, 1), src = memoryDC(2, 1);
-    setPixel(dst, 0, 0, RGB(0xF0, 0x0F, 0xAA));
-    setPixel(dst, 1, 0, RGB(0x12, 0x34, 0x56));
-    setPixel(src, 0, 0, RGB(0x3C, 0xFF, 0x0F));
-    setPixel(src, 1, 0, RGB(0x81, 0x42, 0x24));
-    BitBlt(dst, 0, 0, 2, 1, src, 0, 0, SRCAND);
-    EXPECT_EQ(pixelAt(dst, 0, 0), RGB(0x30, 0x0F, 0x0A));
-    EXPECT_EQ(pixelAt(dst, 1, 0), RGB(0x00, 0x00, 0x04));
-    BitBlt(dst, 0, 0, 2, 1, src, 0, 0, SRCPAINT);
-    EXPECT_EQ(pixelAt(dst, 0, 0), RGB(0x3C, 0xFF, 0x0F));
-    EXPECT_EQ(pixelAt(dst, 1, 0), RGB(0x81, 0x42, 0x24));
-}
-
-// The sprite draw: mask ANDed through default colours, then the blackened image ORed.
-TEST(Transfer, MaskThenImageShowsOnlyTheSprite)
-{
-    HDC picture = memoryDC(3, 1);
-    fillDC(picture, RGB(10, 20, 30));
-    HDC mask = memoryDC(3, 1, true), image = memoryDC(3, 1);
-    setPixel(mask, 0, 0, kWhite); // key: transparent
-    setPixel(mask, 1, 0, kBlack);
-    setPixel(mask, 2, 0, kWhite);
-    setPixel(image, 0, 0, kBlack);
-    setPixel(image, 1, 0, kBlue);
-    setPixel(image, 2, 0, kBlack);
-    BitBlt(picture, 0, 0, 3, 1, mask, 0, 0, SRCAND);
-    BitBlt(picture, 0, 0, 3, 1, image, 0, 0, SRCPAINT);
-    EXPECT_EQ(pixelAt(picture, 0, 0), RGB(10, 20, 30));
-    EXPECT_EQ(pixelAt(picture, 1, 0), kBlue);
-    EXPECT_EQ(pixelAt(picture, 2, 0), RGB(10, 20, 30));
-}
-
-TEST(Transfer, MonoToMonoAtUnalignedColumns)
-{
-    HDC src = memoryDC(20, 1, true), dst = memoryDC(20, 1, true);
-    fillDC(dst, kBlack);
-    for (int x = 0; x < 20; ++x)
-        setPixel(src, x, 0, x % 3 == 0 ? kWhite : kBlack);
-    BitBlt(dst, 5, 0, 12, 1, src, 3, 0, SRCCOPY);
-    for (int x = 0; x < 20; ++x) {
-        bool inside = x >= 5 && x < 17;
-        COLORREF expected = inside && (x - 5 + 3) % 3 == 0 ? kWhite : kBlack;
-        EXPECT_EQ(pixelAt(dst, x, 0), expected) << "x " << x;
+    struct Case {
+        const char *what;
+        const char *source;
+        bool monoSource;
+        const char *destination;
+        bool monoDestination;
+        int x, y, width, height, sourceX, sourceY;
+        DWORD rop;
+        const char *expected;
+        COLORREF sourceBackground = kWhite, background = kWhite, text = kBlack;
+    };
+    const Case cases[] = {
+        {"colour to mono: the source's background becomes 1", "RBrRG", false, "KKKKK", true, 0, 0, 5, 1, 0, 0, SRCCOPY,
+         "WKKWK", kRed},
+        {"colour to mono, keyed on green", "RBrRG", false, "WWWWW", true, 0, 0, 5, 1, 0, 0, SRCCOPY, "KKKKW", kGreen},
+        {"mono to colour: 1 takes the destination's background, 0 its text colour", "WK", true, "RR", false, 0, 0, 2, 1,
+         0, 0, SRCCOPY, "YB", kWhite, RGB(250, 200, 0), kBlue},
+        {"SRCAND", "b", false, "a", false, 0, 0, 1, 1, 0, 0, SRCAND, "c"},
+        {"SRCPAINT", "b", false, "a", false, 0, 0, 1, 1, 0, 0, SRCPAINT, "d"},
+        {"a mask ANDed through the default colours keeps what is under its white", "WKW", true, "YYY", false, 0, 0, 3,
+         1, 0, 0, SRCAND, "YKY"},
+        {"mono to mono at unaligned columns", "WKKWKKWKKWKKWKKWKKWK", true, "KKKKKKKKKKKKKKKKKKKK", true, 5, 0, 12, 1,
+         3, 0, SRCCOPY, "KKKKKWKKWKKWKKWKKKKK"},
+        {"mono to colour over whole bytes, to the bitmap's end", "WKWKWKWKKWKWKWKW", true, "RRRRRRRRRRRRRRRR", false, 0,
+         0, 16, 1, 0, 0, SRCCOPY, "WKWKWKWKKWKWKWKW"},
+        {"a negative destination shows the part that lands inside", "123/456", false, "WWW/WWW", false, -1, -1, 3, 2, 0,
+         0, SRCCOPY, "56W/WWW"},
+        {"a negative source origin leaves what has no source", "123/456", false, "WWW/WWW", false, 0, 0, 3, 2, -1, -1,
+         SRCCOPY, "WWW/W12"},
+        {"a source running off its bitmap's right edge", "GGGGGG", false, "WWWW", false, 0, 0, 4, 1, 4, 0, SRCCOPY,
+         "GGWW"},
+        {"a source wholly past its bitmap", "GGGGGG", false, "WWWW", false, 0, 0, 2, 1, 6, 0, SRCCOPY, "WWWW"},
+        {"a huge width is cut to what both surfaces hold", "RRRR/RRRR", false, "WWWW/WWWW", false, 2, 0, INT_MAX, 1, 0,
+         0, SRCCOPY, "WWRR/WWWW"},
+        {"far away", "R", false, "W", false, 1000000, 5, 4, 4, 0, 0, SRCCOPY, "W"},
+        {"at the top of int", "R", false, "W", false, INT_MAX - 1, INT_MAX - 1, INT_MAX, INT_MAX, 0, 0, SRCCOPY, "W"},
+        {"from the bottom of int", "R", false, "W", false, INT_MIN, INT_MIN, INT_MAX, INT_MAX, 0, 0, SRCAND, "W"},
+        {"no width", "R", false, "W", false, 0, 0, 0, 1, 0, 0, SRCCOPY, "W"},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        HDC source = dcFrom(c.source, c.monoSource), destination = dcFrom(c.destination, c.monoDestination);
+        SetBkColor(source, c.sourceBackground);
+        SetBkColor(destination, c.background);
+        SetTextColor(destination, c.text);
+        EXPECT_TRUE(BitBlt(destination, c.x, c.y, c.width, c.height, source, c.sourceX, c.sourceY, c.rop));
+        EXPECT_EQ(textOf(destination), c.expected);
     }
 }
 
-TEST(Clipping, NegativeDestinationShowsTheVisiblePart)
+TEST(Transfer, OverlappingTransferWithinOneBitmapReadsTheSourceFirst)
 {
-    HDC src = memoryDC(4, 4), dst = memoryDC(4, 4);
-    fillDC(dst, kWhite);
-    for (int y = 0; y < 4; ++y)
-        for (int x = 0; x < 4; ++x)
-            setPixel(src, x, y, RGB(x * 10, y * 10, 7));
-    ASSERT_TRUE(BitBlt(dst, -2, -3, 4, 4, src, 0, 0, SRCCOPY));
-    EXPECT_EQ(pixelAt(dst, 0, 0), RGB(20, 30, 7));
-    EXPECT_EQ(pixelAt(dst, 1, 0), RGB(30, 30, 7));
-    EXPECT_EQ(pixelAt(dst, 2, 0), kWhite);
-    EXPECT_EQ(pixelAt(dst, 0, 1), kWhite);
+    HDC dc = dcFrom("124");
+    BitBlt(dc, 1, 0, 2, 1, dc, 0, 0, SRCPAINT);
+    EXPECT_EQ(textOf(dc), "136");
 }
 
-TEST(Clipping, FarAndHugeRectanglesTouchNothingOutside)
+TEST(Transfer, SettingAColourReturnsThePreviousOne)
 {
-    HDC src = memoryDC(4, 4), dst = memoryDC(4, 4);
-    fillDC(src, kRed);
-    fillDC(dst, kWhite);
-    EXPECT_TRUE(BitBlt(dst, 1000000, 5, 4, 4, src, 0, 0, SRCCOPY));
-    EXPECT_TRUE(BitBlt(dst, INT_MAX - 1, INT_MAX - 1, INT_MAX, INT_MAX, src, 0, 0, SRCCOPY));
-    EXPECT_TRUE(BitBlt(dst, INT_MIN, INT_MIN, INT_MAX, INT_MAX, src, 0, 0, SRCAND));
-    EXPECT_EQ(pixelAt(dst, 0, 0), kWhite);
-    EXPECT_EQ(pixelAt(dst, 3, 3), kWhite);
-
-    // A huge width is cut to what both surfaces hold.
-    EXPECT_TRUE(BitBlt(dst, 2, 2, INT_MAX, INT_MAX, src, 0, 0, SRCCOPY));
-    EXPECT_EQ(pixelAt(dst, 3, 3), kRed);
-    EXPECT_EQ(pixelAt(dst, 1, 1), kWhite);
-}
-
-TEST(Clipping, SourceOutsideItsBitmapLeavesTheDestination)
-{
-    HDC src = memoryDC(6, 2), dst = memoryDC(4, 2);
-    fillDC(src, kGreen);
-    fillDC(dst, kWhite);
-    // The frame one past a 3-frame strip of 2-pixel frames.
-    BitBlt(dst, 0, 0, 2, 2, src, 6, 0, SRCCOPY);
-    EXPECT_EQ(pixelAt(dst, 0, 0), kWhite);
-    BitBlt(dst, 0, 0, 4, 2, src, 4, 0, SRCCOPY);
-    EXPECT_EQ(pixelAt(dst, 1, 1), kGreen);
-    EXPECT_EQ(pixelAt(dst, 2, 1), kWhite);
-}
-
-TEST(Clipping, OverlappingTransferWithinOneBitmap)
-{
-    HDC dc = memoryDC(6, 1);
-    for (int x = 0; x < 6; ++x)
-        setPixel(dc, x, 0, RGB(x, 0, 0));
-    BitBlt(dc, 1, 0, 5, 1, dc, 0, 0, SRCCOPY);
-    for (int x = 1; x < 6; ++x)
-        EXPECT_EQ(pixelAt(dc, x, 0), RGB(x - 1, 0, 0));
+    HDC dc = CreateCompatibleDC(nullptr);
+    EXPECT_EQ(SetBkColor(dc, kRed), kWhite);
+    EXPECT_EQ(SetBkColor(dc, kBlue), kRed);
+    EXPECT_EQ(SetTextColor(dc, kGreen), kBlack);
+    EXPECT_EQ(SetTextColor(dc, kRed), kGreen);
 }
 
 TEST(RectangleDrawing, PenOutlinesBrushFillsRightAndBottomExcluded)
 {
-    HDC dc = memoryDC(7, 6);
-    fillDC(dc, kWhite);
-    HPEN pen = CreatePen(PS_SOLID, 1, kRed);
-    HBRUSH brush = CreateSolidBrush(kBlue);
-    HGDIOBJ oldPen = SelectObject(dc, pen);
-    HGDIOBJ oldBrush = SelectObject(dc, brush);
-    ASSERT_TRUE(Rectangle(dc, 1, 1, 6, 5));
-    for (int y = 0; y < 6; ++y) {
-        for (int x = 0; x < 7; ++x) {
-            COLORREF expected = kWhite;
-            if (x >= 1 && x <= 5 && y >= 1 && y <= 4)
-                expected = (x == 1 || x == 5 || y == 1 || y == 4) ? kRed : kBlue;
-            EXPECT_EQ(pixelAt(dc, x, y), expected) << x << "," << y;
+    struct Case {
+        const char *what;
+        bool monochrome;
+        std::optional<COLORREF> pen, brush; // none: the DC's own
+        RECT rect;
+        const char *canvas, *expected;
+    };
+    const Case cases[] = {
+        {"pen and brush", false, kRed, kBlue, {1, 1, 6, 5},
+         "WWWWWWW/WWWWWWW/WWWWWWW/WWWWWWW/WWWWWWW/WWWWWWW", "WWWWWWW/WRRRRRW/WRBBBRW/WRBBBRW/WRRRRRW/WWWWWWW"},
+        {"corners in either order", false, kRed, kBlue, {4, 3, 1, 0}, "WWWW/WWWW/WWWW", "WRRR/WRBR/WRRR"},
+        {"a new DC's black pen and white brush", false, {}, {}, {0, 0, 4, 4}, "GGGG/GGGG/GGGG/GGGG",
+         "KKKK/KWWK/KWWK/KKKK"},
+        {"an outline outside the surface", false, {}, {}, {-1, -1, 5, 5}, "GGGG/GGGG/GGGG/GGGG", "WWWW/WWWW/WWWW/WWWW"},
+        {"monochrome: the nearer of black and white, at unaligned columns", true, RGB(60, 60, 60), RGB(0, 255, 255),
+         {3, 0, 9, 3}, "WWWWWWWWWW/KKKKKKKKKK/WWWWWWWWWW", "WWWKKKKKKW/KKKKWWWWKK/WWWKKKKKKW"},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        HDC dc = dcFrom(c.canvas, c.monochrome);
+        HGDIOBJ pen = c.pen ? CreatePen(PS_SOLID, 1, *c.pen) : nullptr;
+        HGDIOBJ brush = c.brush ? CreateSolidBrush(*c.brush) : nullptr;
+        HGDIOBJ oldPen = pen ? SelectObject(dc, pen) : nullptr, oldBrush = brush ? SelectObject(dc, brush) : nullptr;
+        EXPECT_TRUE(Rectangle(dc, c.rect.left, c.rect.top, c.rect.right, c.rect.bottom));
+        EXPECT_EQ(textOf(dc), c.expected);
+        if (pen) {
+            EXPECT_EQ(SelectObject(dc, oldPen), pen);
+            EXPECT_EQ(SelectObject(dc, oldBrush), brush);
         }
     }
-    EXPECT_EQ(SelectObject(dc, oldPen), pen);
-    EXPECT_EQ(SelectObject(dc, oldBrush), brush);
-    EXPECT_TRUE(DeleteObject(pen));
-    EXPECT_TRUE(DeleteObject(brush));
-}
-
-TEST(RectangleDrawing, NewDCsDrawWithABlackPenAndWhiteBrush)
-{
-    HDC dc = memoryDC(4, 4);
-    fillDC(dc, kGreen);
-    Rectangle(dc, -1, -1, 5, 5);
-    EXPECT_EQ(pixelAt(dc, 0, 0), kWhite) << "the outline lies outside the surface";
-    Rectangle(dc, 0, 0, 4, 4);
-    EXPECT_EQ(pixelAt(dc, 0, 0), kBlack);
-    EXPECT_EQ(pixelAt(dc, 3, 2), kBlack);
-    EXPECT_EQ(pixelAt(dc, 1, 1), kWhite);
 }
 
 // Fills larger than the cache take another path, straight to memory.
@@ -204,16 +184,15 @@ TEST(RectangleDrawing, HugeFillsAreExactToTheEdges)
     SelectObject(dc, CreatePen(PS_SOLID, 1, kRed));
     ASSERT_TRUE(Rectangle(dc, 1, 0, 4002, 3001));
     const win32::Surface s = win32::surfaceOf(dc);
-    const std::uint32_t inside = win32::pixelFromColour(RGB(12, 34, 56));
     int wrong = 0;
     for (int y = 1; y < 3000; y += 7)
         for (int x = 2; x < 4001; ++x)
-            wrong += s.pixels(y)[x] != inside;
+            wrong += s.pixels(y)[x] != win32::pixelFromColour(RGB(12, 34, 56));
     EXPECT_EQ(wrong, 0);
     for (int y : {1, 1500, 2999}) {
         EXPECT_EQ(pixelAt(dc, 0, y), kBlack) << "left of the rectangle, untouched";
-        EXPECT_EQ(pixelAt(dc, 1, y), kRed) << "outline";
-        EXPECT_EQ(pixelAt(dc, 4001, y), kRed) << "outline";
+        EXPECT_EQ(pixelAt(dc, 1, y), kRed);
+        EXPECT_EQ(pixelAt(dc, 4001, y), kRed);
         EXPECT_EQ(pixelAt(dc, 4002, y), kBlack) << "right of the rectangle, untouched";
     }
 }
@@ -225,115 +204,101 @@ struct Dib {
     RGBQUAD colours[256]{};
 };
 
-Dib dib(int width, int height, int depth, int entries)
+// Colour table entry i is (7i, 5i, 3i), wrapping.
+Dib dib(int width, int height, int depth, DWORD used = 0)
 {
     Dib d;
-    d.header.biSize = sizeof(BITMAPINFOHEADER);
-    d.header.biWidth = width;
-    d.header.biHeight = height;
-    d.header.biPlanes = 1;
-    d.header.biBitCount = WORD(depth);
-    d.header.biCompression = BI_RGB;
-    for (int i = 0; i < entries; ++i)
+    d.header = {sizeof(BITMAPINFOHEADER), width, height, 1, WORD(depth), BI_RGB, 0, 0, 0, used, 0};
+    for (int i = 0; i < 256; ++i)
         d.colours[i] = RGBQUAD{BYTE(i * 3), BYTE(i * 5), BYTE(i * 7), 0};
     return d;
 }
 
-COLORREF entry(int i)
+std::vector<COLORREF> entries(std::initializer_list<int> indices)
 {
-    return RGB(i * 7, i * 5, i * 3);
+    std::vector<COLORREF> colours;
+    for (int i : indices)
+        colours.push_back(RGB(i * 7, i * 5, i * 3));
+    return colours;
 }
 
-HDC selectBitmap(HBITMAP bitmap)
+TEST(DibConversion, DepthsRowOrderPaddingAndColourTables)
 {
-    HDC dc = CreateCompatibleDC(nullptr);
-    EXPECT_NE(SelectObject(dc, bitmap), nullptr);
-    return dc;
-}
-
-TEST(DibConversion, EightBitBottomUpWithRowPadding)
-{
-    Dib d = dib(3, 2, 8, 256);
-    // Rows of 3 bytes padded to 4; the first stored row is the bottom one.
-    const std::uint8_t bits[] = {1, 2, 3, 0xEE, 200, 201, 255, 0xEE};
-    HDC screen = GetDC(nullptr);
-    HBITMAP bitmap = CreateDIBitmap(screen, &d.header, CBM_INIT, bits, reinterpret_cast<BITMAPINFO *>(&d),
-                                    DIB_RGB_COLORS);
-    ReleaseDC(nullptr, screen);
-    ASSERT_NE(bitmap, nullptr);
-    HDC dc = selectBitmap(bitmap);
-    EXPECT_EQ(pixelAt(dc, 0, 0), entry(200));
-    EXPECT_EQ(pixelAt(dc, 2, 0), entry(255));
-    EXPECT_EQ(pixelAt(dc, 0, 1), entry(1));
-    EXPECT_EQ(pixelAt(dc, 2, 1), entry(3));
-    BITMAP info;
-    ASSERT_EQ(GetObjectA(bitmap, sizeof info, &info), int(sizeof info));
-    EXPECT_EQ(info.bmBitsPixel, 32) << "the bitmap is compatible with the screen";
-}
-
-TEST(DibConversion, FourBitRowsWithOddWidth)
-{
-    Dib d = dib(5, 2, 4, 16);
-    // 5 pixels: 3 bytes a row, padded to 4. Leftmost pixel in the high nibble.
-    const std::uint8_t bits[] = {0x01, 0x23, 0x40, 0xEE, 0xFE, 0xDC, 0xB0, 0xEE};
-    HDC screen = GetDC(nullptr);
-    HBITMAP bitmap = CreateDIBitmap(screen, &d.header, CBM_INIT, bits, reinterpret_cast<BITMAPINFO *>(&d),
-                                    DIB_RGB_COLORS);
-    ReleaseDC(nullptr, screen);
-    HDC dc = selectBitmap(bitmap);
-    const int top[] = {15, 14, 13, 12, 11}, bottom[] = {0, 1, 2, 3, 4};
-    for (int x = 0; x < 5; ++x) {
-        EXPECT_EQ(pixelAt(dc, x, 0), entry(top[x])) << x;
-        EXPECT_EQ(pixelAt(dc, x, 1), entry(bottom[x])) << x;
+    struct Case {
+        const char *what;
+        Dib dib;
+        std::vector<std::uint8_t> bits;
+        bool forScreen;
+        std::vector<COLORREF> expected; // rows top-down
+    };
+    const Case cases[] = {
+        {"8 bits, bottom-up, rows padded to 4 bytes", dib(3, 2, 8), {1, 2, 3, 0xEE, 200, 201, 255, 0xEE}, true,
+         entries({200, 201, 255, 1, 2, 3})},
+        {"4 bits, odd width, leftmost pixel in the high nibble", dib(5, 2, 4),
+         {0x01, 0x23, 0x40, 0xEE, 0xFE, 0xDC, 0xB0, 0xEE}, true, entries({15, 14, 13, 12, 11, 0, 1, 2, 3, 4})},
+        {"1 bit, top-down", dib(10, -2, 1), {0b10100000, 0b01000000, 0, 0, 0b00000000, 0b11000000, 0, 0}, true,
+         entries({1, 0, 1, 0, 0, 0, 0, 0, 0, 1, 0, 0, 0, 0, 0, 0, 0, 0, 1, 1})},
+        {"entries past biClrUsed are black", dib(2, 1, 8, 2), {1, 5, 0, 0}, true, {RGB(7, 5, 3), kBlack}},
+        {"without a DC the bitmap is monochrome", dib(4, 1, 8), {0, 36, 20, 30}, false,
+         {kBlack, kWhite, kBlack, kWhite}},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        HDC screen = c.forScreen ? GetDC(nullptr) : nullptr;
+        HBITMAP bitmap = CreateDIBitmap(screen, &c.dib.header, CBM_INIT, c.bits.data(),
+                                        reinterpret_cast<const BITMAPINFO *>(&c.dib), DIB_RGB_COLORS);
+        ASSERT_NE(bitmap, nullptr);
+        HDC dc = CreateCompatibleDC(nullptr);
+        SelectObject(dc, bitmap);
+        std::vector<COLORREF> pixels;
+        for (int y = 0; y < std::abs(c.dib.header.biHeight); ++y)
+            for (int x = 0; x < c.dib.header.biWidth; ++x)
+                pixels.push_back(pixelAt(dc, x, y));
+        EXPECT_EQ(pixels, c.expected);
     }
-}
-
-TEST(DibConversion, OneBitTopDown)
-{
-    Dib d = dib(10, -2, 1, 2);
-    d.colours[0] = RGBQUAD{0, 0, 255, 0};   // red
-    d.colours[1] = RGBQUAD{255, 255, 0, 0}; // cyan
-    // 10 pixels: 2 bytes a row, padded to 4. Negative height: the first row is the top.
-    const std::uint8_t bits[] = {0b10100000, 0b01000000, 0, 0, 0b00000000, 0b11000000, 0, 0};
-    HDC screen = GetDC(nullptr);
-    HBITMAP bitmap = CreateDIBitmap(screen, &d.header, CBM_INIT, bits, reinterpret_cast<BITMAPINFO *>(&d),
-                                    DIB_RGB_COLORS);
-    ReleaseDC(nullptr, screen);
-    HDC dc = selectBitmap(bitmap);
-    const COLORREF red = RGB(255, 0, 0), cyan = RGB(0, 255, 255);
-    EXPECT_EQ(pixelAt(dc, 0, 0), cyan);
-    EXPECT_EQ(pixelAt(dc, 1, 0), red);
-    EXPECT_EQ(pixelAt(dc, 2, 0), cyan);
-    EXPECT_EQ(pixelAt(dc, 9, 0), cyan);
-    EXPECT_EQ(pixelAt(dc, 8, 0), red);
-    EXPECT_EQ(pixelAt(dc, 7, 1), red);
-    EXPECT_EQ(pixelAt(dc, 8, 1), cyan);
-}
-
-TEST(DibConversion, RefusesWhatItCannotConvert)
-{
-    Dib d = dib(2, 2, 24, 0);
-    const std::uint8_t bits[16] = {};
-    HDC screen = GetDC(nullptr);
-    EXPECT_EQ(CreateDIBitmap(screen, &d.header, CBM_INIT, bits, reinterpret_cast<BITMAPINFO *>(&d), DIB_RGB_COLORS),
-              nullptr);
-    Dib huge = dib(100000, 100000, 8, 256);
-    EXPECT_EQ(CreateDIBitmap(screen, &huge.header, 0, nullptr, nullptr, DIB_RGB_COLORS), nullptr);
-    ReleaseDC(nullptr, screen);
 }
 
 // --- objects and handles -----------------------------------------------------------------
 
-TEST(Handles, MonochromeBitmapsAreWordPadded)
+TEST(Handles, BitmapFormatsAndTheSizeLimit)
 {
-    HBITMAP mono = CreateBitmap(17, 3, 1, 1, nullptr);
-    BITMAP info{};
-    ASSERT_EQ(GetObjectA(mono, sizeof info, &info), int(sizeof info));
-    EXPECT_EQ(info.bmWidth, 17);
-    EXPECT_EQ(info.bmHeight, 3);
-    EXPECT_EQ(info.bmWidthBytes, 4);
-    EXPECT_EQ(info.bmBitsPixel, 1);
-    EXPECT_EQ(info.bmPlanes, 1);
+    HDC screen = GetDC(nullptr), memory = CreateCompatibleDC(nullptr);
+    Dib small = dib(3, 2, 8), deep = dib(2, 2, 24), huge = dib(100000, 100000, 8);
+    const std::uint8_t bits[16] = {};
+    const struct {
+        const char *what;
+        HBITMAP bitmap;
+        LONG width = 0, height = 0, widthBytes = 0, bitsPixel = 0; // all 0: refused
+    } cases[] = {
+        {"monochrome rows are padded to 16 bits", CreateBitmap(17, 3, 1, 1, nullptr), 17, 3, 4, 1},
+        {"a fresh memory DC holds a monochrome bitmap", CreateCompatibleBitmap(memory, 8, 8), 8, 8, 2, 1},
+        {"the screen's are colour", CreateCompatibleBitmap(screen, 8, 8), 8, 8, 32, 32},
+        {"an empty compatible bitmap is 1 x 1 monochrome", CreateCompatibleBitmap(screen, 0, 5), 1, 1, 2, 1},
+        {"a DIB for the screen", CreateDIBitmap(screen, &small.header, 0, nullptr, nullptr, 0), 3, 2, 12, 32},
+        {"a DIB without a DC", CreateDIBitmap(nullptr, &small.header, 0, nullptr, nullptr, 0), 3, 2, 2, 1},
+        {"the largest: a gigabyte", CreateBitmap(16384, 16384, 1, 32, nullptr), 16384, 16384, 65536, 32},
+        {"one row more", CreateBitmap(16384, 16385, 1, 32, nullptr)},
+        {"one column more", CreateBitmap(16385, 16384, 1, 32, nullptr)},
+        {"a huge DIB", CreateDIBitmap(screen, &huge.header, 0, nullptr, nullptr, 0)},
+        {"a DIB depth it can't convert",
+         CreateDIBitmap(screen, &deep.header, CBM_INIT, bits, reinterpret_cast<BITMAPINFO *>(&deep), DIB_RGB_COLORS)},
+        {"no width", CreateBitmap(0, 4, 1, 1, nullptr)},
+        {"negative height", CreateBitmap(4, -1, 1, 1, nullptr)},
+        {"8 bits", CreateBitmap(4, 4, 1, 8, nullptr)},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.what);
+        BITMAP info{};
+        if (c.width == 0) {
+            EXPECT_EQ(c.bitmap, nullptr);
+            continue;
+        }
+        ASSERT_EQ(GetObjectA(c.bitmap, sizeof info, &info), int(sizeof info));
+        EXPECT_EQ(std::vector<LONG>({info.bmWidth, info.bmHeight, info.bmWidthBytes, info.bmBitsPixel, info.bmPlanes}),
+                  std::vector<LONG>({c.width, c.height, c.widthBytes, c.bitsPixel, 1}));
+        EXPECT_TRUE(DeleteObject(c.bitmap));
+    }
+    ReleaseDC(nullptr, screen);
 }
 
 TEST(Handles, StaleAndWrongKindHandlesAreRefused)
@@ -365,37 +330,33 @@ TEST(Handles, ABitmapLivesInOneDCAtATime)
     HGDIOBJ original = SelectObject(first, bitmap);
     ASSERT_NE(original, nullptr);
     EXPECT_EQ(SelectObject(second, bitmap), nullptr);
-    // Selecting the original back frees the bitmap for another DC.
+    // Selecting the original back, or deleting the DC, frees the bitmap for another DC.
     EXPECT_EQ(SelectObject(first, original), bitmap);
     EXPECT_NE(SelectObject(second, bitmap), nullptr);
+    EXPECT_TRUE(DeleteDC(second));
+    EXPECT_NE(SelectObject(first, bitmap), nullptr);
 }
 
-TEST(Handles, CompatibleBitmapsFollowTheDC)
+TEST(Screen, CaptureShowsTheDesktopWithinTheScreen)
 {
-    HDC memory = CreateCompatibleDC(nullptr);
-    BITMAP info;
-    // A fresh memory DC holds a 1 x 1 monochrome bitmap, so it makes monochrome ones.
-    GetObjectA(CreateCompatibleBitmap(memory, 8, 8), sizeof info, &info);
-    EXPECT_EQ(info.bmBitsPixel, 1);
-    HDC screen = GetDC(nullptr);
-    GetObjectA(CreateCompatibleBitmap(screen, 8, 8), sizeof info, &info);
-    EXPECT_EQ(info.bmBitsPixel, 32);
-    EXPECT_EQ(info.bmWidthBytes, 32);
-    ReleaseDC(nullptr, screen);
-}
-
-TEST(Screen, CaptureShowsTheDesktop)
-{
-    HDC screen = GetDC(nullptr);
     EXPECT_EQ(GetSystemMetrics(SM_CXSCREEN), 1024);
     EXPECT_EQ(GetSystemMetrics(SM_CYSCREEN), 768);
-    HDC copy = memoryDC(1024, 768);
-    BitBlt(copy, 0, 0, 1024, 768, screen, 0, 0, SRCCOPY);
+    HDC screen = GetDC(nullptr);
     headless::Image desktop = headless::syntheticDesktop(1024, 768);
-    for (int y : {0, 400, 737, 740, 767})
-        for (int x : {0, 3, 30, 512, 1023})
-            EXPECT_EQ(win32::surfaceOf(copy).pixels(y)[x], desktop.pixels[std::size_t(y) * 1024 + std::size_t(x)])
-                << x << "," << y;
+    for (POINT origin : {POINT{0, 0}, POINT{30, 737}, POINT{-5, -3}, POINT{1020, 765}}) {
+        HDC copy = memoryDC(10, 6);
+        fillDC(copy, kGreen);
+        BitBlt(copy, 0, 0, 10, 6, screen, origin.x, origin.y, SRCCOPY);
+        for (int y = 0; y < 6; ++y) {
+            for (int x = 0; x < 10; ++x) {
+                int sx = origin.x + x, sy = origin.y + y;
+                bool onScreen = sx >= 0 && sx < 1024 && sy >= 0 && sy < 768;
+                COLORREF expected =
+                    onScreen ? win32::colourFromPixel(desktop.pixels[std::size_t(sy * 1024 + sx)]) : kGreen;
+                EXPECT_EQ(pixelAt(copy, x, y), expected) << sx << "," << sy;
+            }
+        }
+    }
     ReleaseDC(nullptr, screen);
 }
 

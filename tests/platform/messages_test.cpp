@@ -1,25 +1,27 @@
-// The message path: window creation, SendMessage, the quit message, timers across threads,
-// and the headless clock that Sleep and timers follow.
+// The message path: window creation, SendMessage, the quit message, GetMessage's filters, timers
+// across threads, and the headless clock that Sleep and timers follow.
 #include "../../platform/core/backend.h"
+#include "../../platform/core/user.h"
 
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 namespace {
 
-constexpr UINT WM_USER_ECHO = 0x0401;
+constexpr UINT kUser = 0x0400;
+constexpr UINT kEcho = kUser + 20; // returns twice its wParam
+constexpr UINT kEnd = kUser + 21;  // posts the quit message with wParam as its code
 
 struct Seen {
     std::vector<UINT> messages;
-    std::vector<std::int64_t> timerTimes;
-    std::vector<std::thread::id> timerThreads;
     std::thread::id echoThread;
-    bool inCreate = false;
     int createWidth = 0;
     LRESULT createResult = 0;
 };
@@ -30,17 +32,12 @@ LRESULT CALLBACK recordingProc(HWND window, UINT message, WPARAM wParam, LPARAM 
     seen.messages.push_back(message);
     switch (message) {
     case WM_CREATE:
-        seen.inCreate = true;
         seen.createWidth = reinterpret_cast<CREATESTRUCTA *>(lParam)->cx;
         return seen.createResult;
-    case WM_TIMER:
-        seen.timerTimes.push_back(win32::backend().now());
-        seen.timerThreads.push_back(std::this_thread::get_id());
+    case kEnd:
+        PostQuitMessage(int(wParam));
         return 0;
-    case WM_DESTROY:
-        PostQuitMessage(0);
-        return 0;
-    case WM_USER_ECHO:
+    case kEcho:
         seen.echoThread = std::this_thread::get_id();
         return LRESULT(wParam * 2);
     default:
@@ -48,132 +45,175 @@ LRESULT CALLBACK recordingProc(HWND window, UINT message, WPARAM wParam, LPARAM 
     }
 }
 
-// Runs the calling thread's message loop until the quit message; returns it.
-MSG runLoop()
-{
-    MSG msg{};
-    while (GetMessageA(&msg, nullptr, 0, 0))
-        DispatchMessageA(&msg);
-    return msg;
-}
-
 HWND makeWindow(const char *className = "Test")
 {
     WNDCLASSA windowClass{};
     windowClass.lpfnWndProc = recordingProc;
     windowClass.lpszClassName = className;
-    windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
     RegisterClassA(&windowClass);
     return CreateWindowExA(0, className, "test", WS_POPUP, 0, 0, 100, 50, nullptr, nullptr, nullptr, nullptr);
 }
 
-TEST(Windows, CreateRunsInsideCreateWindowEx)
+// Runs the calling thread's message loop until the quit message; returns its code.
+WPARAM runLoop()
+{
+    MSG msg{};
+    while (GetMessageA(&msg, nullptr, 0, 0))
+        DispatchMessageA(&msg);
+    EXPECT_EQ(msg.message, UINT(WM_QUIT));
+    return msg.wParam;
+}
+
+// Runs `body` on a thread of the program's own, made by CreateThread.
+void start(std::function<void()> body)
+{
+    auto run = [](LPVOID parameter) -> DWORD {
+        std::unique_ptr<std::function<void()>> body(static_cast<std::function<void()> *>(parameter));
+        (*body)();
+        return 0;
+    };
+    ASSERT_NE(CreateThread(nullptr, 0, run, new std::function<void()>(std::move(body)), 0, nullptr), nullptr);
+}
+
+TEST(Windows, CreationClassesAndShowing)
 {
     HWND window = makeWindow();
     ASSERT_NE(window, nullptr);
-    EXPECT_TRUE(seen.inCreate);
+    EXPECT_EQ(seen.messages, std::vector<UINT>{WM_CREATE}) << "WM_CREATE runs inside CreateWindowEx";
     EXPECT_EQ(seen.createWidth, 100);
-    ASSERT_FALSE(seen.messages.empty());
-    EXPECT_EQ(seen.messages.front(), UINT(WM_CREATE));
-}
-
-TEST(Windows, CreateReturningMinusOneFailsTheCall)
-{
-    seen.createResult = -1;
-    EXPECT_EQ(makeWindow(), nullptr);
-}
-
-TEST(Windows, ClassNamesMatchWithoutCaseAndRegisterOnce)
-{
-    WNDCLASSA windowClass{};
-    windowClass.lpfnWndProc = recordingProc;
-    windowClass.lpszClassName = "Hello World";
-    EXPECT_NE(RegisterClassA(&windowClass), 0);
-    EXPECT_EQ(RegisterClassA(&windowClass), 0);
-    EXPECT_NE(CreateWindowExA(0, "HELLO WORLD", "", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr),
-              nullptr);
+    const WNDCLASSA again{0, recordingProc, 0, 0, nullptr, nullptr, nullptr, nullptr, nullptr, "TEST"};
+    EXPECT_EQ(RegisterClassA(&again), 0) << "class names match without case and register once";
+    EXPECT_NE(makeWindow("tEsT"), nullptr);
     EXPECT_EQ(CreateWindowExA(0, "no such class", "", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr),
               nullptr);
+    seen.createResult = -1;
+    EXPECT_EQ(makeWindow(), nullptr) << "WM_CREATE returning -1 fails the call";
+
+    // ShowWindow answers whether the window was visible before.
+    for (auto [command, wasVisible] : {std::pair{SW_SHOWNORMAL, FALSE}, {SW_SHOWNORMAL, TRUE}, {SW_HIDE, TRUE},
+                                       {SW_HIDE, FALSE}})
+        EXPECT_EQ(ShowWindow(window, command), wasVisible) << command;
 }
 
-TEST(Messages, SendingDestroyEndsTheLoopWithCodeZero)
+TEST(Messages, OnTheOwnerSendRunsAtOnceAndQuitCarriesItsCode)
 {
     HWND window = makeWindow();
     seen.messages.clear();
-    // On the owner thread the procedure runs within the call.
-    EXPECT_EQ(SendMessageA(window, WM_DESTROY, 0, 0), 0);
-    ASSERT_EQ(seen.messages.size(), 1u);
-    MSG msg{};
-    EXPECT_EQ(GetMessageA(&msg, nullptr, 0, 0), FALSE);
-    EXPECT_EQ(msg.message, UINT(WM_QUIT));
-    EXPECT_EQ(msg.wParam, 0u);
-}
-
-TEST(Messages, ATimerSetOnAnotherThreadArrivesOnTheWindowsThread)
-{
-    static HWND window = makeWindow();
-    // Like the render thread arming the exit timer: set after a sleep, from another thread.
-    CreateThread(
-        nullptr, 0,
-        [](LPVOID) -> DWORD {
-            Sleep(500);
-            SetTimer(window, 1, 4000, nullptr);
-            return 0;
-        },
-        nullptr, 0, nullptr);
-    MSG msg{};
-    while (seen.timerTimes.size() < 2 && GetMessageA(&msg, nullptr, 0, 0))
-        DispatchMessageA(&msg);
-    EXPECT_EQ(seen.timerTimes, (std::vector<std::int64_t>{4500, 8500}));
-    EXPECT_EQ(seen.timerThreads[0], std::this_thread::get_id());
-    EXPECT_EQ(msg.wParam, 1u);
+    EXPECT_EQ(SendMessageA(window, kEcho, 4, 0), 8);
+    EXPECT_EQ(seen.messages, std::vector<UINT>{kEcho});
+    SendMessageA(window, kEnd, 7, 0);
+    EXPECT_EQ(runLoop(), 7u);
 }
 
 TEST(Messages, SendFromAnotherThreadRunsOnTheOwner)
 {
     static HWND window = makeWindow();
     static LRESULT result = 0;
-    CreateThread(
-        nullptr, 0,
-        [](LPVOID) -> DWORD {
-            result = SendMessageA(window, WM_USER_ECHO, 21, 0);
-            SendMessageA(window, WM_DESTROY, 0, 0);
-            return 0;
-        },
-        nullptr, 0, nullptr);
-    EXPECT_EQ(runLoop().message, UINT(WM_QUIT));
+    start([] {
+        result = SendMessageA(window, kEcho, 21, 0);
+        SendMessageA(window, kEnd, 0, 0);
+    });
+    EXPECT_EQ(runLoop(), 0u);
     EXPECT_EQ(result, 42);
     EXPECT_EQ(seen.echoThread, std::this_thread::get_id());
 }
 
+// Posted messages wait for a GetMessage whose window and range take them; so do timers, which
+// don't wake a thread whose filter turns them away.
+TEST(Messages, FiltersPickByWindowAndRangeTimersToo)
+{
+    static HWND a = makeWindow(), b = makeWindow();
+    win32::postMessage(b, kUser + 1, 0, 0);
+    win32::postMessage(a, kUser + 2, 0, 0);
+    win32::postMessage(b, kUser + 3, 0, 0);
+    SetTimer(a, 9, 100, nullptr);
+    start([] {
+        Sleep(500);
+        win32::postMessage(b, kUser + 4, 0, 0);
+        Sleep(500);
+        win32::postMessage(a, kUser + 5, 0, 0);
+    });
+    const struct {
+        HWND window;
+        UINT min, max;
+        HWND expectedWindow;
+        UINT expected;
+        std::int64_t at;
+    } steps[] = {
+        {a, 0, 0, a, kUser + 2, 0},
+        {nullptr, kUser + 3, kUser + 9, b, kUser + 3, 0},
+        {nullptr, kUser, kUser + 1, b, kUser + 1, 0},
+        {b, 0, 0, b, kUser + 4, 500},
+        {nullptr, kUser, kUser + 9, a, kUser + 5, 1000},
+        {nullptr, 0, 0, a, WM_TIMER, 1000},
+    };
+    for (const auto &step : steps) {
+        MSG msg{};
+        ASSERT_TRUE(GetMessageA(&msg, step.window, step.min, step.max));
+        EXPECT_EQ(std::pair(msg.hwnd, msg.message), std::pair(step.expectedWindow, step.expected));
+        EXPECT_EQ(win32::backend().now(), step.at) << msg.message;
+    }
+}
+
+TEST(Messages, ATimerSetOnAnotherThreadArrivesOnTheWindowsThread)
+{
+    static HWND window = makeWindow();
+    // Like the render thread arming the exit timer: set after a sleep, from another thread.
+    start([] {
+        Sleep(500);
+        SetTimer(window, 1, 4000, nullptr);
+    });
+    std::vector<std::int64_t> times;
+    for (MSG msg{}; times.size() < 2 && GetMessageA(&msg, nullptr, 0, 0);)
+        times.push_back(msg.message == WM_TIMER && msg.wParam == 1 ? win32::backend().now() : -1);
+    EXPECT_EQ(times, (std::vector<std::int64_t>{4500, 8500}));
+}
+
+// Intervals under 10 ms are 10 ms; setting a window's timer again replaces it.
+TEST(Messages, TimersKeepAFloorAndAreReplacedByTheirId)
+{
+    HWND window = makeWindow();
+    SetTimer(window, 1, 5, nullptr);
+    SetTimer(window, 2, 25, nullptr);
+    SetTimer(window, 2, 45, nullptr);
+    std::string ticks;
+    for (MSG msg{}; ticks.size() < 6 * 5 && GetMessageA(&msg, nullptr, 0, 0);)
+        ticks += std::to_string(msg.wParam) + "@" + std::to_string(win32::backend().now()) + " ";
+    EXPECT_EQ(ticks, "1@10 1@20 1@30 1@40 2@45 1@50 ");
+}
+
 TEST(Clock, SleepersWakeInTimeOrderOnTheVirtualClock)
 {
-    static std::vector<std::string> order;
+    static std::vector<std::pair<char, std::int64_t>> order;
     static HWND window = makeWindow();
-    CreateThread(
-        nullptr, 0,
-        [](LPVOID) -> DWORD {
-            for (int i = 0; i < 3; ++i) {
-                Sleep(100);
-                order.push_back("a" + std::to_string(win32::backend().now()));
-            }
-            return 0;
-        },
-        nullptr, 0, nullptr);
-    CreateThread(
-        nullptr, 0,
-        [](LPVOID) -> DWORD {
-            for (int i = 0; i < 2; ++i) {
-                Sleep(150);
-                order.push_back("b" + std::to_string(win32::backend().now()));
-            }
-            SendMessageA(window, WM_DESTROY, 0, 0);
-            return 0;
-        },
-        nullptr, 0, nullptr);
+    start([] {
+        for (int i = 0; i < 3; ++i) {
+            Sleep(100);
+            order.emplace_back('a', win32::backend().now());
+        }
+    });
+    start([] {
+        for (int i = 0; i < 2; ++i) {
+            Sleep(150);
+            order.emplace_back('b', win32::backend().now());
+        }
+        SendMessageA(window, kEnd, 0, 0);
+    });
     runLoop();
     // At 300 both wake; the older thread goes first.
-    EXPECT_EQ(order, (std::vector<std::string>{"a100", "b150", "a200", "a300", "b300"}));
+    EXPECT_EQ(order, (std::vector<std::pair<char, std::int64_t>>{{'a', 100}, {'b', 150}, {'a', 200}, {'a', 300},
+                                                                  {'b', 300}}));
+}
+
+TEST(Clock, ASleepIsNotCutShortByMessages)
+{
+    static HWND window = makeWindow();
+    start([] {
+        Sleep(100);
+        win32::postMessage(window, kUser, 0, 0);
+    });
+    Sleep(300);
+    EXPECT_EQ(win32::backend().now(), 300);
 }
 
 } // namespace

@@ -1,9 +1,11 @@
 // Resource lookup over a .res image: names without regard to case, ordinals, sizes, cursors,
-// and refusals of what is not there.
+// refusals of what is not there, and PlaySoundA over the WAVE resources.
 #include "../support/res_builder.h"
 
+#include "../../platform/core/realtime.h"
 #include "../../platform/core/resources.h"
 
+#include <mmsystem.h>
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -12,28 +14,56 @@
 
 namespace {
 
-std::vector<std::uint8_t> bytes(const char *text)
+using Bytes = std::vector<std::uint8_t>;
+
+Bytes bytes(const char *text)
 {
-    return std::vector<std::uint8_t>(text, text + std::strlen(text));
+    return Bytes(text, text + std::strlen(text));
+}
+
+Bytes &operator<<(Bytes &out, std::uint32_t value)
+{
+    for (int i = 0; i < 4; ++i)
+        out.push_back(std::uint8_t(value >> (8 * i)));
+    return out;
+}
+
+// A RIFF chunk, padded to an even length.
+Bytes chunk(const char *id, const Bytes &body)
+{
+    Bytes out(id, id + 4);
+    out << std::uint32_t(body.size());
+    out.insert(out.end(), body.begin(), body.end());
+    if (body.size() % 2)
+        out.push_back(0);
+    return out;
+}
+
+Bytes wave(std::initializer_list<Bytes> chunks)
+{
+    Bytes body = bytes("WAVE");
+    for (const Bytes &c : chunks)
+        body.insert(body.end(), c.begin(), c.end());
+    return chunk("RIFF", body);
+}
+
+Bytes pcm(int channels, int rate, int bits)
+{
+    int block = channels * bits / 8;
+    Bytes format;
+    format << std::uint32_t(1 | channels << 16) << std::uint32_t(rate) << std::uint32_t(rate * block)
+           << std::uint32_t(block | bits << 16);
+    return chunk("fmt ", format);
 }
 
 // A 1-bit 32 x 32 cursor image: hot spot, header, two colours, XOR and AND masks bottom-up.
-std::vector<std::uint8_t> cursorImage(int hotX, int hotY)
+Bytes cursorImage(int hotX, int hotY)
 {
-    std::vector<std::uint8_t> image;
-    image.reserve(4 + sizeof(BITMAPINFOHEADER) + 8 + 256);
-    image.insert(image.end(), {std::uint8_t(hotX), 0, std::uint8_t(hotY), 0});
-    BITMAPINFOHEADER header{};
-    header.biSize = sizeof header;
-    header.biWidth = 32;
-    header.biHeight = 64;
-    header.biPlanes = 1;
-    header.biBitCount = 1;
-    auto *raw = reinterpret_cast<const std::uint8_t *>(&header);
-    image.insert(image.end(), raw, raw + sizeof header);
-    const std::uint8_t palette[] = {0, 0, 0, 0, 255, 255, 255, 0};
-    image.insert(image.end(), std::begin(palette), std::end(palette));
-    std::vector<std::uint8_t> xorMask(128, 0), andMask(128, 0xFF);
+    Bytes image;
+    image << std::uint32_t(hotX | hotY << 16) << sizeof(BITMAPINFOHEADER) << 32 << 64 << (1 | 1 << 16) << 0 << 0 << 0
+          << 0 << 0 << 0;
+    image << 0 << 0xFFFFFF;
+    Bytes xorMask(128, 0), andMask(128, 0xFF);
     // Top-left pixel (the last stored row) white and opaque.
     xorMask[31 * 4] = 0x80;
     andMask[31 * 4] = 0x7F;
@@ -42,23 +72,22 @@ std::vector<std::uint8_t> cursorImage(int hotX, int hotY)
     return image;
 }
 
-std::vector<std::uint8_t> cursorGroup()
-{
-    // Reserved, type 2, one entry: 32 x 64, 1 plane, 1 bit, size, image id 1.
-    return {0, 0, 2, 0, 1, 0, 32, 0, 64, 0, 1, 0, 1, 0, 0, 1, 0, 0, 1, 0};
-}
-
 class Resources : public testing::Test {
 protected:
     void SetUp() override
     {
+        // The cursor group: reserved, type 2, one entry: 32 x 64, 1 plane, 1 bit, size, image id 1.
         res.add("PNG", 113, bytes("walk"))
-            .add("WAVE", "QUACK1", bytes("quack!"))
+            .add("WAVE", "QUACK1", quack)
             .add(1, 1, cursorImage(3, 5))
-            .add(12, "HAND", cursorGroup())
-            .add(14, 132, {0, 0, 1, 0, 0, 0});
+            .add(12, "HAND", {0, 0, 2, 0, 1, 0, 32, 0, 64, 0, 1, 0, 1, 0, 0, 1, 0, 0, 1, 0})
+            .add(14, 132, {0, 0, 1, 0, 0, 0})
+            .add("WAVE", 123, wave({pcm(1, 11025, 8), chunk("data", {9, 8, 7})}))
+            .add("WAVE", "ODD", wave({chunk("LIST", {1, 2, 3}), pcm(1, 8000, 8), chunk("data", {5, 6})}))
+            .add("WAVE", "BROKEN", bytes("RIFF?"));
         win32::useResources(res.bytes());
     }
+    const Bytes quack = wave({pcm(2, 22050, 16), chunk("data", {1, 2, 3, 4, 5, 6, 7, 8})});
     ResBuilder res;
 };
 
@@ -73,7 +102,7 @@ TEST_F(Resources, FindsByOrdinalAndByNameWithoutCase)
 
     HRSRC wave = FindResourceA(nullptr, "Quack1", "wave");
     ASSERT_NE(wave, nullptr);
-    EXPECT_EQ(SizeofResource(nullptr, wave), 6u);
+    EXPECT_EQ(SizeofResource(nullptr, wave), quack.size());
 }
 
 TEST_F(Resources, RefusesWhatIsNotThere)
@@ -81,10 +110,15 @@ TEST_F(Resources, RefusesWhatIsNotThere)
     EXPECT_EQ(FindResourceA(nullptr, MAKEINTRESOURCEA(114), "PNG"), nullptr);
     EXPECT_EQ(FindResourceA(nullptr, "QUACK1", "PNG"), nullptr);
     EXPECT_EQ(FindResourceA(reinterpret_cast<HMODULE>(0x1234), MAKEINTRESOURCEA(113), "PNG"), nullptr);
-    HRSRC bogus = reinterpret_cast<HRSRC>(&res);
-    EXPECT_EQ(LoadResource(nullptr, bogus), nullptr);
-    EXPECT_EQ(SizeofResource(nullptr, bogus), 0u);
-    EXPECT_EQ(LoadResource(nullptr, nullptr), nullptr);
+    // Handles forged around real ones: one past the last, one before the first, between two.
+    auto first = reinterpret_cast<std::uintptr_t>(FindResourceA(nullptr, MAKEINTRESOURCEA(113), "PNG"));
+    auto step = reinterpret_cast<std::uintptr_t>(FindResourceA(nullptr, "QUACK1", "WAVE")) - first;
+    auto last = reinterpret_cast<std::uintptr_t>(FindResourceA(nullptr, "BROKEN", "WAVE"));
+    for (std::uintptr_t forged : {last + step, first - step, first + 1, std::uintptr_t(&res), std::uintptr_t(0)}) {
+        auto handle = reinterpret_cast<HRSRC>(forged);
+        EXPECT_EQ(LoadResource(nullptr, handle), nullptr) << forged - first;
+        EXPECT_EQ(SizeofResource(nullptr, handle), 0u) << forged - first;
+    }
 }
 
 TEST_F(Resources, CursorsComeFromTheirGroupAndStayTheSameHandle)
@@ -95,10 +129,8 @@ TEST_F(Resources, CursorsComeFromTheirGroupAndStayTheSameHandle)
     auto cursor = win32::handles().find<win32::Cursor>(hand);
     ASSERT_NE(cursor, nullptr);
     EXPECT_EQ(cursor->name, "hand");
-    EXPECT_EQ(cursor->width, 32);
-    EXPECT_EQ(cursor->height, 32);
-    EXPECT_EQ(cursor->hotX, 3);
-    EXPECT_EQ(cursor->hotY, 5);
+    EXPECT_EQ(std::vector<int>({cursor->width, cursor->height, cursor->hotX, cursor->hotY}),
+              std::vector<int>({32, 32, 3, 5}));
     EXPECT_EQ(cursor->xorMask[0], 1);
     EXPECT_EQ(cursor->andMask[0], 0);
     EXPECT_EQ(cursor->andMask[1], 1);
@@ -109,6 +141,57 @@ TEST_F(Resources, CursorsComeFromTheirGroupAndStayTheSameHandle)
     EXPECT_EQ(LoadCursorA(win32::moduleInstance(), "Pointer"), nullptr);
     EXPECT_NE(LoadIconA(win32::moduleInstance(), MAKEINTRESOURCEA(132)), nullptr);
     EXPECT_EQ(LoadIconA(win32::moduleInstance(), MAKEINTRESOURCEA(133)), nullptr);
+}
+
+// What the backend is asked to play, a line a sound: name, channels/bits/rate and samples.
+std::string heard;
+
+struct Speaker : win32::RealtimeBackend {
+    int screenWidth() override { return 0; }
+    int screenHeight() override { return 0; }
+    RECT workArea() override { return {}; }
+    void captureScreen(int, int, const win32::Surface &) override {}
+    void createWindow(win32::Window &, COLORREF) override {}
+    void showWindow(win32::Window &, bool) override {}
+    void presentWindow(win32::Window &, const RECT &) override {}
+    void timerSet(UINT_PTR, UINT) override {}
+    void stopSounds() override { heard += "stop\n"; }
+    void playSound(const win32::Wave &w, const std::string &name) override
+    {
+        heard.append(name).append(" ").append(std::to_string(w.channels)).append("/");
+        heard.append(std::to_string(w.bitsPerSample)).append("/").append(std::to_string(w.sampleRate));
+        for (std::size_t i = 0; i < w.bytes; ++i)
+            heard.append(" ").append(std::to_string(w.samples[i]));
+        heard += "\n";
+    }
+};
+
+TEST_F(Resources, SoundsPlayByNameOrOrdinalAndTheDefaultStandsIn)
+{
+    win32::installBackend(std::make_unique<Speaker>());
+    const DWORD play = SND_RESOURCE | SND_ASYNC;
+    const struct {
+        const char *what;
+        LPCSTR sound;
+        DWORD flags;
+        BOOL result;
+        const char *expected;
+    } cases[] = {
+        {"a name in another case", "quack1", play, TRUE, "quack1 2/16/22050 1 2 3 4 5 6 7 8\n"},
+        {"an ordinal", MAKEINTRESOURCEA(123), play, TRUE, "#123 1/8/11025 9 8 7\n"},
+        {"an ordinal by name", "#123", play, TRUE, "#123 1/8/11025 9 8 7\n"},
+        {"after an odd-length chunk and its pad byte", "Odd", play, TRUE, "Odd 1/8/8000 5 6\n"},
+        {"a missing sound", "Nope", play, TRUE, "SystemDefault 0/0/0\n"},
+        {"a sound that isn't a WAVE", "broken", play, TRUE, "SystemDefault 0/0/0\n"},
+        {"a missing sound without the default", "Nope", play | SND_NODEFAULT, FALSE, ""},
+        {"waiting for the end", "quack1", SND_RESOURCE, FALSE, ""},
+        {"no sound stops them all", nullptr, 0, TRUE, "stop\n"},
+    };
+    for (const auto &c : cases) {
+        heard.clear();
+        EXPECT_EQ(PlaySoundA(c.sound, nullptr, c.flags), c.result) << c.what;
+        EXPECT_EQ(heard, c.expected) << c.what;
+    }
 }
 
 TEST(EmbeddedResources, EverythingTheScriptNamesIsLinkedIn)
@@ -126,10 +209,7 @@ TEST(EmbeddedResources, EverythingTheScriptNamesIsLinkedIn)
 
     auto hand = win32::handles().find<win32::Cursor>(LoadCursorA(self, "Hand"));
     ASSERT_NE(hand, nullptr);
-    EXPECT_EQ(hand->width, 32);
-    EXPECT_EQ(hand->height, 32);
-    EXPECT_EQ(hand->hotX, 0);
-    EXPECT_EQ(hand->hotY, 0);
+    EXPECT_EQ(std::vector<int>({hand->width, hand->height, hand->hotX, hand->hotY}), std::vector<int>({32, 32, 0, 0}));
 }
 
 TEST(BrokenResourceFiles, TruncatedEntriesAreIgnored)

@@ -27,11 +27,11 @@ struct NativeWindow {
     ~NativeWindow();
 };
 
-class Backend final : public win32::RealtimeBackend {
+class X11Backend final : public win32::RealtimeBackend {
 public:
     // Connects to $DISPLAY; on failure returns nothing and sets `error`.
-    static std::unique_ptr<Backend> open(std::string &error);
-    ~Backend() override;
+    static std::unique_ptr<X11Backend> open(std::string &error);
+    ~X11Backend() override;
 
     int screenWidth() override { return monitor_.width; }
     int screenHeight() override { return monitor_.height; }
@@ -49,7 +49,7 @@ private:
         int x = 0, y = 0, width = 0, height = 0;
     };
 
-    Backend() = default;
+    X11Backend() = default;
     void runEvents();
     HWND windowFor(::Window xwindow);
 

@@ -1,7 +1,7 @@
 // The headless backend: the virtual screen, the scheduler's clock, scripted input and the
 // observer that hears of frames and outside effects.
 #include "headless.h"
-#include "scheduler.h"
+#include "headless_scheduler.h"
 
 #include "../core/backend.h"
 #include "../core/user.h"
@@ -24,6 +24,19 @@ struct WindowStore {
     std::vector<std::uint32_t> pixels;
 };
 
+// A thread's place in the scheduler, which owns it; only threads the backend knows have one.
+struct ScheduledThread : win32::BackendThread {
+    explicit ScheduledThread(Scheduler::Thread *turn) : turn(turn) {}
+    Scheduler::Thread *turn;
+};
+
+Scheduler::Thread *scheduled(const ThreadState &state)
+{
+    return state.backend ? static_cast<const ScheduledThread &>(*state.backend).turn : nullptr;
+}
+
+} // namespace
+
 class HeadlessBackend final : public win32::Backend {
 public:
     HeadlessBackend(const Config &config, Observer *observer)
@@ -42,7 +55,7 @@ public:
         std::stable_sort(input_.begin(), input_.end(),
                          [](const InputEvent &a, const InputEvent &b) { return a.at < b.at; });
         main_ = scheduler_.adoptCurrent();
-        win32::currentThread().backendThread = main_;
+        win32::currentThread().backend = std::make_unique<ScheduledThread>(main_);
     }
 
     int screenWidth() override { return width_; }
@@ -110,7 +123,7 @@ public:
         Scheduler::Thread *thread = scheduler_.addWaiting();
         std::thread([this, thread, body = std::move(body)] {
             scheduler_.enter(thread);
-            win32::currentThread().backendThread = thread;
+            win32::currentThread().backend = std::make_unique<ScheduledThread>(thread);
             body();
             scheduler_.exit(thread);
         }).detach();
@@ -126,8 +139,8 @@ public:
 
     void wake(ThreadState &thread) override
     {
-        if (thread.backendThread)
-            scheduler_.wake(static_cast<Scheduler::Thread *>(thread.backendThread));
+        if (auto *turn = scheduled(thread))
+            scheduler_.wake(turn);
     }
 
     void playSound(const win32::Wave &, const std::string &name) override
@@ -145,14 +158,15 @@ public:
 private:
     Scheduler::Thread *participant(ThreadState &state)
     {
-        if (!state.backendThread) {
+        auto *turn = scheduled(state);
+        if (!turn) {
             std::fputs("headless: a thread the program did not start with CreateThread waits\n", stderr);
             std::abort();
         }
-        return static_cast<Scheduler::Thread *>(state.backendThread);
+        return turn;
     }
 
-    bool onMainThread() { return win32::currentThread().backendThread == main_; }
+    bool onMainThread() { return scheduled(win32::currentThread()) == main_; }
 
     void note(const Event &event)
     {
@@ -251,8 +265,6 @@ private:
     std::vector<std::uint32_t> desktop_;
     std::vector<std::uint32_t> screen_;
 };
-
-} // namespace
 
 void start(const Config &config, Observer *observer)
 {

@@ -1,4 +1,4 @@
-#include "scheduler.h"
+#include "headless_scheduler.h"
 
 #include <algorithm>
 
