@@ -2,6 +2,7 @@
 #include "app.h"
 
 #include "../assets/catalogue.h"
+#include "../resources/campaign.h"
 #include "../state/show_state.h"
 
 #include <mmsystem.h>
@@ -63,10 +64,27 @@ LRESULT CALLBACK mainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
         PlaySoundA(nullptr, nullptr, SND_PURGE);
         PostQuitMessage(0);
         return 0;
+    // Every way out sends WM_DESTROY; the window itself stays until the process ends.
     case WM_KEYDOWN:
-        // Esc ends the show at any time; the window itself stays until the process ends.
         if (wParam == VK_ESCAPE)
             SendMessageA(window, WM_DESTROY, 0, 0);
+        return 0;
+    case WM_TIMER:
+        // The exit timer, armed when the badge comes to rest.
+        if (wParam == EXIT_TIMER) {
+            openCampaignUrl(campaignUrl);
+            SendMessageA(window, WM_DESTROY, 0, 0);
+        }
+        return 0;
+    case WM_MOUSEMOVE:
+        SetCursor(hitTestBadge() ? handCursor : arrowCursor);
+        return 0;
+    case WM_LBUTTONUP:
+        if (hitTestBadge())
+            openCampaignUrl(CAMPAIGN_URL " ");
+        return 0;
+    case WM_RBUTTONUP:
+        showPopupMenu(window);
         return 0;
     default:
         return DefWindowProcA(window, message, wParam, lParam);

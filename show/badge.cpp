@@ -19,7 +19,7 @@ void drawBadgeScene()
     if (showState.walkerX <= bound) {
         step = 0;
         if (showState.exitTimerArmed == 0)
-            SetTimer(mainWindow, 1, 4000, nullptr);
+            SetTimer(mainWindow, EXIT_TIMER, EXIT_TIMER_DELAY, nullptr);
         showState.exitTimerArmed = 1;
     }
     if (selectSheetOnce(badgeSheetSelected, sceneImageDC, sceneMaskDC, badgeSheet))

@@ -40,6 +40,10 @@ constexpr std::int32_t SCENE_BADGE = 4;
 constexpr std::int32_t FRAME_DELAY = 120;
 constexpr std::int32_t TRIP_FRAME_DELAY = 60;
 
+// The timer that ends the show after the badge has come to rest.
+constexpr UINT_PTR EXIT_TIMER = 1;
+constexpr UINT EXIT_TIMER_DELAY = 4000;
+
 // Who touches what, and when: the main thread sets every field and handle below while it builds
 // the show in WM_CREATE, before the render thread exists. From then on only the render thread
 // writes ShowState, and only it uses the surfaces and sprite DCs. The main thread goes on

@@ -15,11 +15,14 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <variant>
 
 namespace win32 {
 
 struct Window;
 struct ThreadState;
+struct Menu;
+struct Cursor;
 
 // Uncompressed PCM samples, as a WAVE resource holds them.
 struct Wave {
@@ -28,6 +31,14 @@ struct Wave {
     int bitsPerSample = 0;
     const std::uint8_t *samples = nullptr;
     std::size_t bytes = 0;
+};
+
+// What ShellExecuteA was asked to do; absent parts were null.
+struct ShellRequest {
+    std::optional<std::string> verb;
+    std::string file;
+    std::optional<std::string> parameters;
+    std::optional<std::string> directory;
 };
 
 class Backend {
@@ -65,6 +76,28 @@ public:
     // "SystemDefault" when the system's default sound stands in for a missing one.
     virtual void playSound(const Wave &wave, const std::string &name) = 0;
     virtual void stopSounds() = 0;
+
+    // The pointer: where it is, in screen pixels, and the cursor it shows (null: the arrow).
+    virtual POINT cursorPosition() = 0;
+    virtual void setCursor(const Cursor *cursor) = 0;
+    // Shows the popup menu with its top-left corner at (x, y) and returns the command chosen,
+    // 0 when it is dismissed.
+    virtual UINT trackPopupMenu(const Menu &menu, int x, int y, HWND owner) = 0;
+
+    // Drive C: of Windows paths, of which only the root holds files. Opens the file `name`
+    // there with open(2)'s flags, never following a symbolic link, and returns a descriptor, or
+    // -1 with errno set.
+    virtual int openDriveFile(const std::string &name, int flags) = 0;
+    virtual bool removeDriveFile(const std::string &name) = 0;
+    // What stands for the Windows directory.
+    virtual std::string windowsDirectory() = 0;
+    // The program that opens the drive file `name`, by its type, as a command with any
+    // arguments of its own; or the shell's error code, 32 or less.
+    virtual std::variant<std::string, int> findExecutable(const std::string &name) = 0;
+    // Starts the program `file` with the parameters as its command line, or opens the address
+    // `file` with the desktop's program for it. Returns more than 32 on success, else the
+    // shell's error code.
+    virtual int shellExecute(const ShellRequest &request) = 0;
 
     // Outside effects that a recording notes.
     virtual void timerSet(UINT_PTR id, UINT milliseconds) = 0;

@@ -11,7 +11,7 @@
 
 namespace win32 {
 
-enum class Kind : std::uint8_t { Window, DeviceContext, Bitmap, Brush, Pen, Cursor, Icon, Thread };
+enum class Kind : std::uint8_t { Window, DeviceContext, Bitmap, Brush, Pen, Cursor, Icon, Menu, Thread };
 
 struct Object {
     explicit Object(Kind kind) : kind(kind) {}

@@ -156,6 +156,12 @@ extern "C" BOOL WINAPI SetRect(LPRECT rect, int left, int top, int right, int bo
     return TRUE;
 }
 
+// Left and top edges are inside, right and bottom edges outside.
+extern "C" BOOL WINAPI PtInRect(const RECT *rect, POINT point)
+{
+    return rect && point.x >= rect->left && point.x < rect->right && point.y >= rect->top && point.y < rect->bottom;
+}
+
 extern "C" int WINAPI GetSystemMetrics(int index)
 {
     switch (index) {

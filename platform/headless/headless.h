@@ -44,11 +44,13 @@ struct Config {
     // The calendar time, in seconds, at virtual time 0.
     std::time_t startTime = 0;
     std::vector<InputEvent> input;
+    // Whether a program is registered for HTML files: FindExecutableA answers "browser".
+    bool browser = true;
 };
 
 // Something the program did that a recording notes, with its fields in order.
 struct Event {
-    using Value = std::variant<std::int64_t, std::string, std::nullptr_t>;
+    using Value = std::variant<std::int64_t, std::string, std::nullptr_t, std::vector<std::string>>;
     std::string name;
     std::int64_t tMs = 0;
     // False for the threads the program started; their events belong to the frame in progress.

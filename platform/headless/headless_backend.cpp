@@ -1,15 +1,21 @@
 // The headless backend: the virtual screen, the scheduler's clock, scripted input and the
 // observer that hears of frames and outside effects.
 #include "headless.h"
+#include "headless_drive.h"
 #include "headless_scheduler.h"
 
 #include "../core/backend.h"
+#include "../core/menus.h"
+#include "../core/resources.h"
 #include "../core/user.h"
+
+#include <shellapi.h>
 
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <deque>
 #include <thread>
 
 namespace headless {
@@ -41,7 +47,7 @@ class HeadlessBackend final : public win32::Backend {
 public:
     HeadlessBackend(const Config &config, Observer *observer)
         : width_(config.width), height_(config.height), workAreaBottom_(config.workAreaBottom.value_or(config.height - 30)),
-          startTime_(config.startTime), input_(config.input),
+          startTime_(config.startTime), input_(config.input), browser_(config.browser),
           observer_(observer),
           scheduler_(Scheduler::Hooks{[this] { return nextInput(); }, [this](std::int64_t now) { deliver(now); },
                                       [this] { stalled(); }})
@@ -132,6 +138,12 @@ public:
     void block(std::unique_lock<std::mutex> &lock, ThreadState &self, std::optional<std::int64_t> until) override
     {
         auto *thread = participant(self);
+        // The main thread has handled every message it was sent: a menu answer left over
+        // belonged to a right click that opened no menu.
+        if (thread == main_) {
+            std::lock_guard inputLock(inputMutex_);
+            menuAnswers_.clear();
+        }
         lock.unlock();
         scheduler_.wait(thread, until, true);
         lock.lock();
@@ -153,6 +165,64 @@ public:
     void timerSet(UINT_PTR id, UINT milliseconds) override
     {
         note(Event{"timer", now(), onMainThread(), {{"id", std::int64_t(id)}, {"ms", std::int64_t(milliseconds)}}});
+    }
+
+    // The pointer is where the input script last put it.
+    POINT cursorPosition() override
+    {
+        std::lock_guard lock(inputMutex_);
+        return pointer_;
+    }
+
+    void setCursor(const win32::Cursor *cursor) override
+    {
+        note(Event{"cursor", now(), onMainThread(), {{"shape", cursor ? cursor->name : std::string("none")}}});
+    }
+
+    // Answered by the script's "menu" word of the right click that opened it; dismissed without.
+    UINT trackPopupMenu(const win32::Menu &menu, int x, int y, HWND) override
+    {
+        std::vector<std::string> items;
+        for (const auto &item : menu.items)
+            items.push_back(item.text);
+        note(Event{"menu", now(), onMainThread(), {{"items", items}, {"x", std::int64_t(x)}, {"y", std::int64_t(y)}}});
+        std::lock_guard lock(inputMutex_);
+        if (menuAnswers_.empty())
+            return 0;
+        int answer = menuAnswers_.front();
+        menuAnswers_.pop_front();
+        return UINT(answer);
+    }
+
+    int openDriveFile(const std::string &name, int flags) override { return drive_.open(name, flags); }
+    bool removeDriveFile(const std::string &name) override { return drive_.remove(name); }
+    std::string windowsDirectory() override { return "C:\\WINDOWS"; }
+
+    std::variant<std::string, int> findExecutable(const std::string &name) override
+    {
+        auto size = drive_.size(name);
+        note(Event{"probe", now(), onMainThread(), {{"bytes", size ? Event::Value(*size) : Event::Value(nullptr)}}});
+        if (!size)
+            return SE_ERR_FNF;
+        if (!browser_)
+            return SE_ERR_NOASSOC;
+        return std::string("browser");
+    }
+
+    // Nothing is started: the request is noted.
+    int shellExecute(const win32::ShellRequest &request) override
+    {
+        auto text = [](const std::optional<std::string> &value) {
+            return value ? Event::Value(*value) : Event::Value(nullptr);
+        };
+        note(Event{"shell",
+                   now(),
+                   onMainThread(),
+                   {{"verb", text(request.verb)},
+                    {"file", request.file},
+                    {"params", text(request.parameters)},
+                    {"dir", text(request.directory)}}});
+        return 42;
     }
 
 private:
@@ -236,6 +306,12 @@ private:
                 continue;
             }
             LPARAM where = MAKELPARAM(event.x - window->rect.left, event.y - window->rect.top);
+            {
+                std::lock_guard lock(inputMutex_);
+                pointer_ = POINT{event.x, event.y};
+                if (event.type == InputEvent::Type::Click && event.rightButton)
+                    menuAnswers_.push_back(event.menuCommand.value_or(0));
+            }
             win32::postMessage(h, WM_MOUSEMOVE, 0, where);
             if (event.type == InputEvent::Type::Click) {
                 bool right = event.rightButton;
@@ -258,6 +334,11 @@ private:
     std::time_t startTime_;
     std::vector<InputEvent> input_;
     std::size_t nextInput_ = 0;
+    bool browser_;
+    std::mutex inputMutex_;
+    POINT pointer_{0, 0};
+    std::deque<int> menuAnswers_;
+    MemoryDrive drive_;
     Observer *observer_;
     Scheduler scheduler_;
     Scheduler::Thread *main_ = nullptr;

@@ -30,6 +30,7 @@ typedef DWORD *LPDWORD;
 typedef std::size_t SIZE_T;
 typedef std::uintptr_t UINT_PTR;
 typedef std::intptr_t LONG_PTR;
+typedef std::intptr_t INT_PTR;
 typedef std::uintptr_t ULONG_PTR;
 typedef UINT_PTR WPARAM;
 typedef LONG_PTR LPARAM;
@@ -164,6 +165,7 @@ typedef struct _SECURITY_ATTRIBUTES SECURITY_ATTRIBUTES, *LPSECURITY_ATTRIBUTES;
 #define WM_QUIT 0x0012
 #define WM_KEYDOWN 0x0100
 #define WM_KEYUP 0x0101
+#define WM_COMMAND 0x0111
 #define WM_TIMER 0x0113
 #define WM_MOUSEMOVE 0x0200
 #define WM_LBUTTONDOWN 0x0201
@@ -184,6 +186,15 @@ typedef struct _SECURITY_ATTRIBUTES SECURITY_ATTRIBUTES, *LPSECURITY_ATTRIBUTES;
 #define SM_CYSCREEN 1
 #define SPI_GETWORKAREA 0x0030
 #define IDC_ARROW MAKEINTRESOURCEA(32512)
+
+// Menus
+#define MF_GRAYED 0x0001
+#define MF_DISABLED 0x0002
+#define MF_CHECKED 0x0008
+#define MF_POPUP 0x0010
+#define MF_SEPARATOR 0x0800
+#define MF_END 0x0080
+#define TPM_RETURNCMD 0x0100
 
 // GDI
 #define WHITE_BRUSH 0
@@ -225,6 +236,12 @@ int WINAPI GetSystemMetrics(int index);
 BOOL WINAPI SystemParametersInfoA(UINT action, UINT parameter, LPVOID value, UINT flags);
 BOOL WINAPI SetRect(LPRECT rect, int left, int top, int right, int bottom);
 HCURSOR WINAPI LoadCursorA(HINSTANCE instance, LPCSTR name);
+HCURSOR WINAPI SetCursor(HCURSOR cursor);
+BOOL WINAPI GetCursorPos(LPPOINT point);
+BOOL WINAPI PtInRect(const RECT *rect, POINT point);
+HMENU WINAPI LoadMenuA(HINSTANCE instance, LPCSTR name);
+HMENU WINAPI GetSubMenu(HMENU menu, int position);
+BOOL WINAPI TrackPopupMenu(HMENU menu, UINT flags, int x, int y, int reserved, HWND window, const RECT *rect);
 HICON WINAPI LoadIconA(HINSTANCE instance, LPCSTR name);
 
 // GDI
@@ -256,6 +273,8 @@ DWORD WINAPI SizeofResource(HMODULE module, HRSRC resource);
 HANDLE WINAPI CreateThread(LPSECURITY_ATTRIBUTES security, SIZE_T stackSize, LPTHREAD_START_ROUTINE start,
                            LPVOID parameter, DWORD flags, LPDWORD threadId);
 void WINAPI Sleep(DWORD milliseconds);
+BOOL WINAPI DeleteFileA(LPCSTR fileName);
+UINT WINAPI GetWindowsDirectoryA(LPSTR buffer, UINT size);
 }
 
 #endif

@@ -43,6 +43,9 @@ public:
     void playSound(const win32::Wave &wave, const std::string &name) override;
     void stopSounds() override;
     void timerSet(UINT_PTR, UINT) override {}
+    POINT cursorPosition() override;
+    void setCursor(const win32::Cursor *cursor) override;
+    UINT trackPopupMenu(const win32::Menu &menu, int x, int y, HWND owner) override;
 
 private:
     struct Monitor {

@@ -77,4 +77,20 @@ void X11Backend::runEvents()
     }
 }
 
+POINT X11Backend::cursorPosition()
+{
+    ::Window root, child;
+    int rootX = 0, rootY = 0, x, y;
+    unsigned mask;
+    XQueryPointer(display_, root_, &root, &child, &rootX, &rootY, &x, &y, &mask);
+    return POINT{rootX - monitor_.x, rootY - monitor_.y};
+}
+
+void X11Backend::setCursor(const win32::Cursor *) {}
+
+UINT X11Backend::trackPopupMenu(const win32::Menu &, int, int, HWND)
+{
+    return 0;
+}
+
 } // namespace x11

@@ -155,6 +155,9 @@ struct Speaker : win32::RealtimeBackend {
     void showWindow(win32::Window &, bool) override {}
     void presentWindow(win32::Window &, const RECT &) override {}
     void timerSet(UINT_PTR, UINT) override {}
+    POINT cursorPosition() override { return {}; }
+    void setCursor(const win32::Cursor *) override {}
+    UINT trackPopupMenu(const win32::Menu &, int, int, HWND) override { return 0; }
     void stopSounds() override { heard += "stop\n"; }
     void playSound(const win32::Wave &w, const std::string &name) override
     {

@@ -117,6 +117,11 @@ const Option kOptions[] = {
              return "not a positive number";
          return {};
      }},
+    {"--no-browser", nullptr, nullptr, false, "no program is registered for HTML files: the launcher falls back",
+     [](const std::string &, Given &given) -> std::string {
+         given.options.screen.browser = false;
+         return {};
+     }},
     {"--help", "-h", nullptr, false, "print this text",
      [](const std::string &, Given &given) -> std::string {
          given.options.help = true;

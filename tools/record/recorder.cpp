@@ -37,6 +37,12 @@ std::string jsonValue(const headless::Event::Value &value)
         return std::to_string(*number);
     if (auto *text = std::get_if<std::string>(&value))
         return jsonString(*text);
+    if (auto *texts = std::get_if<std::vector<std::string>>(&value)) {
+        std::string list = "[";
+        for (const std::string &item : *texts)
+            list += (list.size() > 1 ? "," : "") + jsonString(item);
+        return list + "]";
+    }
     return "null";
 }
 
