@@ -1,6 +1,7 @@
 // Resource lookup over a .res image: names without regard to case, ordinals, sizes, cursors,
 // refusals of what is not there, and PlaySoundA over the WAVE resources.
 #include "../support/res_builder.h"
+#include "../support/screenless_backend.h"
 
 #include "../../platform/core/realtime.h"
 #include "../../platform/core/resources.h"
@@ -146,18 +147,7 @@ TEST_F(Resources, CursorsComeFromTheirGroupAndStayTheSameHandle)
 // What the backend is asked to play, a line a sound: name, channels/bits/rate and samples.
 std::string heard;
 
-struct Speaker : win32::RealtimeBackend {
-    int screenWidth() override { return 0; }
-    int screenHeight() override { return 0; }
-    RECT workArea() override { return {}; }
-    void captureScreen(int, int, const win32::Surface &) override {}
-    void createWindow(win32::Window &, COLORREF) override {}
-    void showWindow(win32::Window &, bool) override {}
-    void presentWindow(win32::Window &, const RECT &) override {}
-    void timerSet(UINT_PTR, UINT) override {}
-    POINT cursorPosition() override { return {}; }
-    void setCursor(const win32::Cursor *) override {}
-    UINT trackPopupMenu(const win32::Menu &, int, int, HWND) override { return 0; }
+struct Speaker : ScreenlessBackend {
     void stopSounds() override { heard += "stop\n"; }
     void playSound(const win32::Wave &w, const std::string &name) override
     {

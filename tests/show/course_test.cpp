@@ -2,7 +2,7 @@
 // which effects run in which frame, where the walker and the badge stand, when each frame begins,
 // and in which frame each sound, purge and the exit timer happen. Every number here was worked
 // out by hand from the show's rules for the screen in question; nothing below models the program.
-#include "../support/run.h"
+#include "../support/show_log.h"
 
 #include <gtest/gtest.h>
 
@@ -14,8 +14,6 @@
 
 namespace {
 
-const std::string kRecord = HOWDY_RECORD;
-
 // Two calendar times, and what the generator picks at them for the nine flight sounds that fall
 // while the elephant flies on 1024 x 768 (frames 83, 95, 101, 107, 113, 119, 135, 141, 147; the
 // clock then reads the time plus 7, 8, 9, 9, 9, 10, 11, 11, 11 seconds).
@@ -25,39 +23,6 @@ const std::vector<std::string> kPicksAtTime = {"Quack2", "Elephant", "Quack1", "
 const std::string kOtherTime = "1700000000";
 const std::vector<std::string> kPicksAtOtherTime = {"Quack2", "Elephant", "Elephant", "Quack1", "Quack1",
                                                     "Quack1", "Quack2", "Elephant", "Quack2"};
-
-// --- reading the log -----------------------------------------------------------------------
-
-// The log's objects are flat, with integer and string values only, and no key occurs inside a
-// value, so finding `"key":` is enough.
-std::optional<long long> intField(const std::string &line, const std::string &key)
-{
-    const std::string tag = "\"" + key + "\":";
-    std::size_t at = line.find(tag);
-    if (at == std::string::npos)
-        return std::nullopt;
-    at += tag.size();
-    std::size_t end = at < line.size() && line[at] == '-' ? at + 1 : at;
-    const std::size_t digits = end;
-    while (end < line.size() && std::isdigit(static_cast<unsigned char>(line[end])))
-        ++end;
-    if (end == digits)
-        return std::nullopt;
-    return std::stoll(line.substr(at, end - at));
-}
-
-std::optional<std::string> stringField(const std::string &line, const std::string &key)
-{
-    const std::string tag = "\"" + key + "\":\"";
-    std::size_t at = line.find(tag);
-    if (at == std::string::npos)
-        return std::nullopt;
-    at += tag.size();
-    const std::size_t end = line.find('"', at);
-    if (end == std::string::npos)
-        return std::nullopt;
-    return line.substr(at, end - at);
-}
 
 // An outside effect that the render thread caused while composing `frame`.
 struct Event {
@@ -85,21 +50,15 @@ std::string describe(const std::string &line)
 
 Recording record(const std::string &options)
 {
-    ScratchFolder scratch;
-    const std::string log = scratch / "show.jsonl";
-    const RunResult result = run(kRecord + " " + options + " --log " + log);
-    EXPECT_EQ(result.status, 0) << options << "\n" << result.errors;
-    Recording recording;
-    recording.log = readFile(log);
-    for (const std::string &line : readLines(log)) {
-        if (!stringField(line, "event")) {
-            EXPECT_EQ(intField(line, "frame"), static_cast<long long>(recording.frames.size() + 1)) << line;
-            recording.frames.push_back(line);
-        } else if (auto frame = intField(line, "frame")) {
-            // Events without a frame are the main thread's (the purge at WM_DESTROY, the exit).
+    const ShowLog log = recordShow(options);
+    EXPECT_EQ(log.status, 0) << options << "\n" << log.errors;
+    Recording recording{log.text, log.frames, {}};
+    for (std::size_t i = 0; i < log.frames.size(); ++i)
+        EXPECT_EQ(intField(log.frames[i], "frame"), static_cast<long long>(i + 1)) << log.frames[i];
+    // Events without a frame are the main thread's (input, the launcher, WM_DESTROY's purge).
+    for (const std::string &line : log.events)
+        if (auto frame = intField(line, "frame"))
             recording.events.push_back({*frame, intField(line, "t_ms").value_or(-1), describe(line)});
-        }
-    }
     return recording;
 }
 

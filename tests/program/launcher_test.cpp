@@ -1,0 +1,113 @@
+// The site launcher: the probe file it leaves for the shell, and on a live Linux desktop the
+// real path through xdg-mime, a .desktop file and a browser of our own that notes its
+// arguments.
+#include "../support/run.h"
+#include "../support/screenless_backend.h"
+
+#include "../../app/app.h"
+#include "../../platform/headless/headless.h"
+#include "../../resources/campaign.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <thread>
+
+namespace {
+
+// Reads the probe file back at the moment the shell is asked about it.
+struct ProbeReader : headless::Observer {
+    void presented(const win32::Surface &, std::int64_t) override {}
+    void event(const headless::Event &event) override
+    {
+        if (event.name == "probe")
+            seen.push_back(readFile("C:/QXtemp1.html"));
+    }
+    [[noreturn]] void stalled() override { std::abort(); }
+    std::vector<std::string> seen;
+};
+
+TEST(Launcher, TheProbeHoldsThirteenBytesWhileTheShellIsAskedAndIsGoneAfter)
+{
+    ProbeReader reader;
+    for (bool browser : {true, false}) {
+        reader.seen.clear();
+        headless::Config config;
+        config.browser = browser;
+        headless::start(config, &reader);
+        openCampaignUrl(campaignUrl);
+        openCampaignUrl(campaignUrl);
+        EXPECT_EQ(reader.seen, (std::vector<std::string>{"<html></html>", "<html></html>"})) << browser;
+        EXPECT_EQ(std::fopen("C:/QXtemp1.html", "r"), nullptr) << browser;
+    }
+}
+
+// A temporary home with an XDG configuration whose default for HTML files is `browser`, a
+// script that appends its arguments, one line a launch, to a file.
+class LiveDesktop : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        for (const char *name : {"DISPLAY", "WAYLAND_DISPLAY", "XDG_DATA_DIRS", "XDG_CONFIG_DIRS"})
+            unsetenv(name);
+        setenv("HOME", home.path().c_str(), 1);
+        setenv("XDG_RUNTIME_DIR", (home / "run").c_str(), 1);
+        setenv("XDG_CONFIG_HOME", (home / "config").c_str(), 1);
+        setenv("XDG_DATA_HOME", (home / "data").c_str(), 1);
+        setenv("BROWSER", (home / "browser").c_str(), 1);
+        std::filesystem::create_directories(home / "data/applications");
+        std::filesystem::create_directories(home / "config");
+        std::filesystem::create_directory(home / "run");
+        std::filesystem::permissions(home / "run", std::filesystem::perms::owner_all);
+        std::ofstream(home / "browser") << "#!/bin/sh\necho \"$# $*\" >> '" << home / "launched" << "'\n";
+        std::filesystem::permissions(home / "browser", std::filesystem::perms::owner_all);
+        std::ofstream(home / "data/applications/browser.desktop")
+            << "[Desktop Entry]\nType=Application\nName=Browser\nExec=" << home / "browser" << " %u\n";
+        ASSERT_EQ(run("xdg-mime default browser.desktop text/html").status, 0);
+        win32::installBackend(std::make_unique<ScreenlessBackend>());
+    }
+
+    // The launches the browser noted, once `count` have arrived (it starts detached).
+    std::vector<std::string> launches(std::size_t count)
+    {
+        for (int i = 0; i < 100 && readLines(home / "launched").size() < count; ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        return readLines(home / "launched");
+    }
+
+    ScratchFolder home;
+};
+
+TEST_F(LiveDesktop, TheBrowserRegisteredForHtmlGetsTheUrlAsItsOneArgument)
+{
+    openCampaignUrl(campaignUrl);
+    openCampaignUrl(CAMPAIGN_URL " ");
+    const std::string once = std::string("1 ") + campaignUrl;
+    EXPECT_EQ(launches(2), (std::vector<std::string>{once, once}));
+    EXPECT_FALSE(std::filesystem::exists(home / "run/howdy/c/QXtemp1.html"));
+    EXPECT_EQ(std::filesystem::status(home / "run/howdy/c").permissions(), std::filesystem::perms::owner_all);
+}
+
+TEST_F(LiveDesktop, ALinkPlantedAtTheProbeIsNotFollowed)
+{
+    std::filesystem::create_directories(home / "run/howdy/c");
+    std::filesystem::permissions(home / "run/howdy", std::filesystem::perms::owner_all);
+    std::filesystem::permissions(home / "run/howdy/c", std::filesystem::perms::owner_all);
+    std::ofstream(home / "victim") << "keep";
+    std::filesystem::create_symlink(home / "victim", home / "run/howdy/c/QXtemp1.html");
+    openCampaignUrl(campaignUrl);
+    EXPECT_EQ(readFile(home / "victim"), "keep");
+    // No probe could be written, so the URL went to the desktop's opener, which is the browser.
+    EXPECT_EQ(launches(1), std::vector<std::string>{std::string("1 ") + campaignUrl});
+}
+
+TEST_F(LiveDesktop, TellAFriendOpensTheMailAddressInTheHomeFolder)
+{
+    tellAFriend();
+    EXPECT_EQ(launches(1), std::vector<std::string>{"1 mailto:?body=Get information on drugs at  " CAMPAIGN_URL});
+}
+
+} // namespace

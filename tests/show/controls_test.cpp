@@ -1,0 +1,152 @@
+// What the user's input does, through howdy-record's input scripts on a 1024 x 768 screen: Esc,
+// the badge under the pointer and its click, the popup menu's commands, and the exit timer's end.
+// The badge slides from x 1014 in frame 222 (t 18240) and rests at (369, 285) from frame 266
+// (t 23520), when the four-second exit timer is armed.
+#include "../support/show_log.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+namespace {
+
+const std::string kUrl = "http://howdy-partner.example/lsd.html";
+const std::string kMail = "mailto:?body=Get information on drugs at  " + kUrl;
+const std::string kMenu = R"("items":["Tell a friend","howdy-partner.example/lsd.html ","Exit"])";
+
+// The launcher at time t: the probe file, then the browser with `params`.
+std::vector<std::string> launch(long long t, const std::string &params)
+{
+    const std::string at = std::to_string(t);
+    return {R"({"event":"probe","t_ms":)" + at + R"(,"bytes":13})",
+            R"({"event":"shell","t_ms":)" + at + R"(,"verb":"open","file":"browser","params":")" + params +
+                R"(","dir":null})"};
+}
+
+std::vector<std::string> ending(long long t)
+{
+    const std::string at = std::to_string(t);
+    return {R"({"event":"purge","t_ms":)" + at + "}", R"({"event":"exit","t_ms":)" + at + R"(,"code":0})"};
+}
+
+// The events of the main thread (those with no frame), in order, leaving out the pointer's.
+std::vector<std::string> mainThreadEvents(const ShowLog &log, bool withCursor = false)
+{
+    std::vector<std::string> events;
+    for (const std::string &line : log.events)
+        if (!intField(line, "frame") && (withCursor || stringField(line, "event") != "cursor"))
+            events.push_back(line);
+    return events;
+}
+
+std::vector<std::string> operator+(std::vector<std::string> a, const std::vector<std::string> &b)
+{
+    a.insert(a.end(), b.begin(), b.end());
+    return a;
+}
+
+TEST(Controls, EscEndsTheShowInEverySceneAtOnce)
+{
+    const struct {
+        long long at;
+        long long scene; // of the last frame drawn
+        long long frameDelay;
+    } cases[] = {{1000, 1, 120}, {3100, 2, 120}, {9010, 3, 60}, {20000, 4, 120}};
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.at);
+        const ShowLog log = recordShow("", "at " + std::to_string(c.at) + " key escape\n");
+        ASSERT_EQ(log.status, 0) << log.errors;
+        EXPECT_EQ(mainThreadEvents(log), ending(c.at));
+        // No frame begins after the key, and the last began within a frame's sleep before it.
+        const std::string &last = log.frames.back();
+        EXPECT_EQ(intField(last, "scene"), c.scene);
+        EXPECT_GT(*intField(last, "t_ms"), c.at - c.frameDelay);
+        EXPECT_LE(*intField(last, "t_ms"), c.at);
+    }
+}
+
+TEST(Controls, LeftAloneItOpensThePageFourSecondsAfterTheBadgeRestsAndEnds)
+{
+    // Other keys do nothing.
+    const ShowLog log = recordShow("", "at 1000 key a\nat 3000 key space\nat 9000 key enter\nat 20000 key 7\n");
+    ASSERT_EQ(log.status, 0) << log.errors;
+    EXPECT_NE(log.text.find(R"({"event":"timer","frame":266,"t_ms":23520,"id":1,"ms":4000})"), std::string::npos);
+    EXPECT_EQ(mainThreadEvents(log), launch(27520, kUrl) + ending(27520));
+
+    // With nothing registered for HTML files, the URL itself is opened.
+    const ShowLog fallback = recordShow("--no-browser");
+    ASSERT_EQ(fallback.status, 0) << fallback.errors;
+    const std::vector<std::string> openTheUrl = {
+        R"({"event":"probe","t_ms":27520,"bytes":13})",
+        R"({"event":"shell","t_ms":27520,"verb":"open","file":")" + kUrl + R"(","params":null,"dir":null})"};
+    EXPECT_EQ(mainThreadEvents(fallback), openTheUrl + ending(27520));
+}
+
+TEST(Controls, OnlyTheBadgeUnderThePointerShowsTheHandAndOpensThePage)
+{
+    const struct {
+        long long at;
+        const char *action;
+        int x, y;
+        const char *shape;
+    } pointer[] = {
+        // The walker in frame 9 stands at (14, 652), in the trip at (549, 652): no badge there,
+        // and clicking him does nothing.
+        {1000, "move", 20, 660, "arrow"},
+        {1100, "click left", 20, 660, "arrow"},
+        {9010, "click left", 560, 700, "arrow"},
+        // The sliding badge, at x 894 in frame 230 (from t 19200), opens the page too.
+        {19250, "click left", 900, 300, "hand"},
+        {19300, "click left", 1000, 483, "hand"},
+        // The resting badge covers 369 to 630 and 285 to 483.
+        {24000, "move", 369, 285, "hand"},
+        {24010, "move", 630, 483, "hand"},
+        {24020, "move", 631, 285, "arrow"},
+        {24030, "move", 369, 484, "arrow"},
+        {24040, "move", 368, 300, "arrow"},
+        {24050, "move", 400, 284, "arrow"},
+        {24100, "click left", 500, 380, "hand"},
+    };
+    std::string script;
+    std::vector<std::string> cursors;
+    for (const auto &p : pointer) {
+        script += "at " + std::to_string(p.at) + " " + p.action + " " + std::to_string(p.x) + " " + std::to_string(p.y) + "\n";
+        cursors.push_back(R"({"event":"cursor","t_ms":)" + std::to_string(p.at) + R"(,"shape":")" + p.shape + "\"}");
+    }
+    const ShowLog log = recordShow("", script);
+    ASSERT_EQ(log.status, 0) << log.errors;
+    std::vector<std::string> logged = mainThreadEvents(log, true);
+    logged.erase(std::remove_if(logged.begin(), logged.end(),
+                                [](const std::string &line) { return stringField(line, "event") != "cursor"; }),
+                 logged.end());
+    EXPECT_EQ(logged, cursors);
+    EXPECT_EQ(mainThreadEvents(log), launch(19250, kUrl + " ") + launch(19300, kUrl + " ") +
+                                         launch(24100, kUrl + " ") + launch(27520, kUrl) + ending(27520));
+}
+
+TEST(Controls, EachMenuCommand)
+{
+    const std::string menu = R"({"event":"menu","t_ms":24100,)" + kMenu + R"(,"x":10,"y":20})";
+    const struct {
+        const char *answer;
+        std::vector<std::string> then; // what follows the menu at 24100
+    } cases[] = {
+        {"40001",
+         {R"({"event":"shell","t_ms":24100,"verb":null,"file":")" + kMail + R"(","params":null,"dir":"C:\\WINDOWS"})"}},
+        {"40002", launch(24100, kUrl + " ")},
+        {"40003", ending(24100)},
+        {"none", {}},
+        {"40009", {}},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.answer);
+        const ShowLog log = recordShow("", std::string("at 24100 click right 10 20 menu ") + c.answer + "\n");
+        ASSERT_EQ(log.status, 0) << log.errors;
+        std::vector<std::string> expected = std::vector<std::string>{menu} + c.then;
+        if (std::string(c.answer) != "40003")
+            expected = expected + launch(27520, kUrl) + ending(27520);
+        EXPECT_EQ(mainThreadEvents(log), expected);
+    }
+}
+
+} // namespace
