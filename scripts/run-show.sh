@@ -12,6 +12,6 @@ cmake --build --preset default --target howdy howdy-record -j "$(nproc)"
 if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
     exec build/linux/howdy
 fi
-# The whole show, up to its exit timer, is about 300 frames at this size.
-build/linux/howdy-record --size 1024x768 --max-frames 300 --out howdy-show.webp
+# The whole show ends by itself, after about 27.5 seconds.
+build/linux/howdy-record --size 1024x768 --out howdy-show.webp
 echo "No X display here: the show was recorded headless to $PWD/howdy-show.webp"
