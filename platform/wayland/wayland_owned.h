@@ -1,0 +1,24 @@
+// Objects owned by the one who made them, destroyed with their owner in reverse order of
+// declaration: the connection, declared first, goes last.
+#pragma once
+
+#include <wayland-client.h>
+
+#include <memory>
+
+namespace wayland {
+
+template <auto destroy> struct Destroyer {
+    template <class T> void operator()(T *object) const { destroy(object); }
+};
+
+// For the libraries' exported destructors.
+template <class T, auto destroy> using Owned = std::unique_ptr<T, Destroyer<destroy>>;
+
+// Protocol requests are inline functions of the generated headers, so a surface gets its own.
+struct SurfaceDestroyer {
+    void operator()(wl_surface *surface) const { wl_surface_destroy(surface); }
+};
+using OwnedSurface = std::unique_ptr<wl_surface, SurfaceDestroyer>;
+
+} // namespace wayland

@@ -1,0 +1,59 @@
+// Pixels between the program's view of the screen and the compositor's buffers: a buffer may lie
+// turned or mirrored (an output's transform), and comes in one of a few 32-bit formats.
+#pragma once
+
+#include "../core/surface.h"
+
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+namespace wayland {
+
+// A picture in the program's pixel format (0x00RRGGBB words), rows top-down as the user sees them.
+struct Image {
+    int width = 0;
+    int height = 0;
+    std::vector<std::uint32_t> pixels;
+
+    std::uint32_t at(int x, int y) const { return pixels[std::size_t(y) * std::size_t(width) + std::size_t(x)]; }
+};
+
+// Transforms take the values of wl_output.transform; the odd ones swap width and height.
+inline bool swapsAxes(std::int32_t transform)
+{
+    return transform & 1;
+}
+
+struct BufferPoint {
+    int x, y;
+};
+
+// Where pixel (x, y) of a width x height view lies in a buffer carrying `transform`.
+BufferPoint bufferPoint(std::int32_t transform, int width, int height, int x, int y);
+
+// Reads a shared-memory buffer of `format` (wl_shm's four 8-bit RGB orders) that carries
+// `transform` and whose rows run bottom-up when `yInverted`, into the picture the user sees.
+// Nothing for another format.
+std::optional<Image> imageFromBuffer(const std::uint8_t *data, int width, int height, std::ptrdiff_t stride,
+                                     std::uint32_t format, std::int32_t transform, bool yInverted);
+
+// Whether the reader above takes this format, and the one of them a buffer is best made in.
+bool readableFormat(std::uint32_t format);
+
+// Copies `area` of the view `from` into a buffer carrying `transform` (stride in bytes) and
+// returns the buffer rectangle it wrote.
+RECT copyToBuffer(const win32::Surface &from, const RECT &area, std::uint8_t *to, std::ptrdiff_t stride,
+                  std::int32_t transform);
+
+// A rectangle in the compositor's logical units, where outputs are laid out.
+struct LogicalRect {
+    int x = 0, y = 0, width = 0, height = 0;
+};
+
+// The part of `desktop`, a picture of the logical rectangle `layout`, that shows `output`,
+// resampled (nearest pixel) to width x height pixels.
+Image cropToOutput(const Image &desktop, const LogicalRect &layout, const LogicalRect &output, int width,
+                   int height);
+
+} // namespace wayland
