@@ -135,15 +135,30 @@ void WaylandBackend::runEvents()
     std::_Exit(1);
 }
 
+// A device that goes away leaves its object inert; one that comes (back) gets a new one.
 void WaylandBackend::seatCapabilities(std::uint32_t capabilities)
 {
-    if ((capabilities & WL_SEAT_CAPABILITY_POINTER) && !pointer_) {
-        pointer_ = wl_seat_get_pointer(seat_);
-        wl_pointer_add_listener(pointer_, &SeatEvents::pointer, this);
-        if (cursorShapes_)
-            cursorShapeDevice_ = wp_cursor_shape_manager_v1_get_pointer(cursorShapes_, pointer_);
+    bool pointer = capabilities & WL_SEAT_CAPABILITY_POINTER, keyboard = capabilities & WL_SEAT_CAPABILITY_KEYBOARD;
+    {
+        std::lock_guard lock(pointerMutex_);
+        if (!pointer && pointer_) {
+            if (cursorShapeDevice_)
+                wp_cursor_shape_device_v1_destroy(cursorShapeDevice_);
+            cursorShapeDevice_ = nullptr;
+            wl_pointer_release(pointer_);
+            pointer_ = nullptr;
+            pointerFocus_ = nullptr;
+        } else if (pointer && !pointer_) {
+            pointer_ = wl_seat_get_pointer(seat_);
+            wl_pointer_add_listener(pointer_, &SeatEvents::pointer, this);
+            if (cursorShapes_)
+                cursorShapeDevice_ = wp_cursor_shape_manager_v1_get_pointer(cursorShapes_, pointer_);
+        }
     }
-    if ((capabilities & WL_SEAT_CAPABILITY_KEYBOARD) && !keyboard_) {
+    if (!keyboard && keyboard_) {
+        wl_keyboard_release(keyboard_);
+        keyboard_ = nullptr;
+    } else if (keyboard && !keyboard_) {
         keyboard_ = wl_seat_get_keyboard(seat_);
         wl_keyboard_add_listener(keyboard_, &SeatEvents::keyboard, this);
     }
@@ -182,14 +197,16 @@ void WaylandBackend::keyboardKey(std::uint32_t key, bool pressed)
         win32::postMessage(window, pressed ? WM_KEYDOWN : WM_KEYUP, virtualCode, pressed ? 1 : LPARAM(0xC0000001u));
 }
 
+// Coming in is a move like any other: the program picks the cursor on the move.
 void WaylandBackend::pointerEnter(wl_surface *surface, std::uint32_t serial, double x, double y)
 {
-    std::lock_guard lock(pointerMutex_);
-    pointerFocus_ = surface;
-    enterSerial_ = serial;
-    if (surface == surface_)
-        pointerAt_ = toPixels(x, y);
-    showCursor();
+    {
+        std::lock_guard lock(pointerMutex_);
+        pointerFocus_ = surface;
+        enterSerial_ = serial;
+        showCursor();
+    }
+    pointerMotion(x, y);
 }
 
 void WaylandBackend::pointerMotion(double x, double y)

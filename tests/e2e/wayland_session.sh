@@ -1,6 +1,7 @@
 # Shared by the Wayland end-to-end scripts: a private headless sway showing a known desktop
 # picture, run as an unprivileged user (sway refuses root), and howdy run against it.
-# Usage: . wayland_session.sh; start_sway HOWDY_RECORD WxH [CONFIG LINES]
+# Usage: . wayland_session.sh; start_sway WxH [bar] [CONFIG LINES] (with $record, $howdy and
+# $pointer_client set)
 # Sets $work (a scratch folder, removed at exit), $desktop (the picture), WAYLAND_DISPLAY and
 # SWAYSOCK; howdy gets a runtime folder and a browser of its own under $work.
 
@@ -15,10 +16,18 @@ cleanup() {
 trap cleanup EXIT
 trap 'exit 1' INT TERM
 
-# Makes the desktop picture, starts sway on one output of that size and waits for its socket.
+# Makes the desktop picture, starts sway on one output of that size, with a bar along the
+# bottom when asked, and waits for its socket.
 start_sway() {
     size=$1
     shift
+    bar=
+    if [ "${1:-}" = bar ]; then
+        bar=yes
+        shift
+        printf '#!/bin/sh\necho howdy\nexec sleep 600\n' >"$work/status.sh"
+        chmod 755 "$work/status.sh"
+    fi
     desktop="$work/desktop/frame-0001.png"
     "$record" --size "$size" --max-frames 1 --frames "$work/desktop" >/dev/null
     chmod 755 "$work" "$work/desktop"
@@ -30,6 +39,7 @@ start_sway() {
         echo "seat seat0 fallback true"
         echo "default_border none"
         echo "xwayland disable"
+        [ -z "$bar" ] || printf 'bar {\n    position bottom\n    status_command %s\n}\n' "$work/status.sh"
         for line in "$@"; do echo "$line"; done
     } >"$work/sway.conf"
     chmod 644 "$work/sway.conf"
@@ -108,19 +118,39 @@ pixels_differing() {
 
 # The bounding box (WxH+X+Y) of the pixels that differ between two pictures of one size.
 difference_box() {
-    compare "$1" "$2" -compose src -highlight-color white -lowlight-color black "$work/difference.png" 2>/dev/null
-    convert "$work/difference.png" -trim -format "%wx%h+%X+%Y" info: 2>/dev/null
+    compare "$1" "$2" -compose src -highlight-color white -lowlight-color black "$work/difference.png" 2>/dev/null || true
+    convert "$work/difference.png" -trim -format "%wx%h%X%Y" info: 2>/dev/null
 }
 
-# Takes screenshots until one differs from $1 within region $2 (the walker came in); prints its
-# path, or nothing after $3 seconds.
+# Takes screenshots of output $4 until one differs from $1 within region $2; prints its path
+# ($work/wait.png), or nothing after $3 seconds.
 wait_for_change() {
-    for i in $(seq $(($3 * 5))); do
-        grim "$work/wait.png"
+    for _ in $(seq $(($3 * 5))); do
+        grim -o "$4" "$work/wait.png"
         if [ "$(pixels_differing "$work/wait.png" "$1" "$2")" != 0 ]; then
             echo "$work/wait.png"
             return
         fi
         sleep 0.2
     done
+}
+
+# Starts the virtual pointer over a layout of $1 x $2 logical units; `pointer COMMAND` then
+# moves or clicks and returns once the compositor has it.
+start_pointer() {
+    mkfifo "$work/pointer.in"
+    "$pointer_client" "$1" "$2" <"$work/pointer.in" >"$work/pointer.out" 2>&1 &
+    echo $! >"$work/pointer.pid"
+    exec 3>"$work/pointer.in"
+    pointer_count=0
+}
+
+pointer() {
+    echo "$*" >&3
+    pointer_count=$((pointer_count + 1))
+    for _ in $(seq 50); do
+        [ "$(grep -c done "$work/pointer.out")" -ge "$pointer_count" ] && return
+        sleep 0.1
+    done
+    fail "the virtual pointer did not answer: $(cat "$work/pointer.out")"
 }

@@ -1,0 +1,136 @@
+#!/bin/sh
+# howdy on headless sway, one compositor for every check: the overlay is the screen it covers,
+# at output scales 1, 2 and 1.25; on the second of two outputs the badge rests in its middle and
+# the pointer over it is the hand, and the show ends by its timer and opens the page; a right
+# click shows the menu, whose "Exit" ends the show; the compositor's death ends it with status 1.
+# Usage: wayland_show.sh HOWDY HOWDY_RECORD WAYLAND_POINTER HAND_CURSOR
+set -eu
+howdy=$1
+record=$2
+pointer_client=$3
+hand=$4
+. "$(dirname "$0")/wayland_session.sh"
+
+walker_width=121
+walker_height=116
+
+start_sway 1280x720 bar
+
+# Starts howdy on the focused output $1 and waits until the walker has come in along its bottom.
+show_starts() {
+    grim -o "$1" "$work/before.png"
+    start_howdy
+    size=$(identify -format %wx%h "$work/before.png")
+    height=${size#*x}
+    [ -n "$(wait_for_change "$work/before.png" "${size%x*}x$walker_height+0+$((height - walker_height))" 10 "$1")" ] ||
+        fail "$1: the walker never came in"
+    # Then all of him, feet on the bottom row.
+    sleep 1.5
+    grim -o "$1" "$work/shot.png"
+}
+
+# The overlay shows the desktop as it was, bar included, but where the walker stands: what
+# differs fits in one walker frame standing on the bottom row.
+overlay_is_the_screen() {
+    box=$(difference_box "$work/before.png" "$work/shot.png")
+    w=${box%%x*}
+    rest=${box#*x}
+    h=${rest%%+*}
+    y=${rest##*+}
+    [ "$w" -le $walker_width ] && [ "$h" -le $walker_height ] && [ $((y + h)) = "$height" ] ||
+        fail "$1: the overlay differs from the screen in $box, not just where the walker stands"
+}
+
+esc_ends() {
+    wtype -s 300 -k Escape
+    wait_howdy 5
+    [ "$status" = 0 ] || fail "$1: Esc ended howdy with status $status"
+}
+
+for scale in 1 2 1.25; do
+    swaymsg -q output HEADLESS-1 scale $scale
+    sleep 0.5
+    show_starts HEADLESS-1
+    overlay_is_the_screen "scale $scale"
+    esc_ends "scale $scale"
+done
+swaymsg -q output HEADLESS-1 scale 1
+echo "the overlay is the screen, bar included, at scales 1, 2 and 1.25; Esc ends the show"
+
+# A second output at scale 2, focused: the show covers it. No pointer exists before its
+# snapshot, so no cursor is in it.
+swaymsg -q create_output
+swaymsg -q output HEADLESS-2 mode 1024x768 position 1280 0 scale 2 bg "$desktop" center
+swaymsg -q focus output HEADLESS-2
+sleep 1
+grim -o HEADLESS-1 "$work/first-before.png"
+show_starts HEADLESS-2
+overlay_is_the_screen "second output"
+grim -o HEADLESS-1 "$work/first.png"
+[ "$(pixels_differing "$work/first-before.png" "$work/first.png")" = 0 ] || fail "the first output changed"
+
+# The layout in logical units: 1280 x 720, then 512 x 384 to its right. The pointer waits on
+# the first output, out of the pictures of the second.
+start_pointer 1792 720
+pointer move 10 10
+# The badge (262 x 199) has come to rest when two pictures in a row differ from the desktop in
+# the same box of about its size.
+badge=
+last=
+for _ in $(seq 60); do
+    sleep 0.5
+    grim -o HEADLESS-2 "$work/badge.png"
+    box=$(difference_box "$work/before.png" "$work/badge.png")
+    w=${box%%x*}
+    rest=${box#*x}
+    h=${rest%%+*}
+    if [ "$box" = "$last" ] && [ "$w" -gt 240 ] && [ "$w" -le 262 ] && [ "$h" -gt 180 ] && [ "$h" -le 199 ]; then
+        badge=$box
+        break
+    fi
+    last=$box
+done
+[ -n "$badge" ] || fail "the badge never came to rest (last seen: $box)"
+x=${badge#*+}
+x=${x%+*}
+y=${badge##*+}
+# Centred on the output's middle (512, 384), to within one 15-pixel step of its slide.
+centre_x=$((x + w / 2))
+centre_y=$((y + h / 2))
+[ "$centre_x" -gt 496 ] && [ "$centre_x" -le 514 ] && [ "$centre_y" -ge 382 ] && [ "$centre_y" -le 386 ] ||
+    fail "the badge rests at $badge, not in the middle of the second output"
+echo "on the second of two outputs the show covers it and the badge rests in its middle"
+
+# Over the badge the cursor is the hand, drawn 2:1 for the output's scale, its hot spot at the
+# pointer.
+pointer move 1536 192
+convert "$hand" -filter point -resize 200% "$work/hand-2x.png"
+convert "$work/badge.png" "$work/hand-2x.png" -geometry +512+384 -composite "$work/expected.png"
+# The program picks the cursor on the move it hears, a moment later.
+hand_shown=
+for _ in $(seq 20); do
+    grim -o HEADLESS-2 "$work/hand.png"
+    [ "$(pixels_differing "$work/expected.png" "$work/hand.png" 64x64+512+384)" = 0 ] && hand_shown=yes && break
+    sleep 0.1
+done
+[ -n "$hand_shown" ] || fail "over the badge the cursor is not the hand at twice its size"
+pointer move 10 10
+
+wait_howdy 8
+[ "$status" = 0 ] || fail "the exit timer ended howdy with status $status"
+for _ in $(seq 20); do
+    [ -s "$work/launched" ] && break
+    sleep 0.1
+done
+[ "$(cat "$work/launched" 2>/dev/null)" = "http://howdy-partner.example/lsd.html" ] ||
+    fail "the browser was not started with the page (it noted: $(cat "$work/launched" 2>/dev/null))"
+echo "over the badge the cursor is the hand; the exit timer opens the page and ends the show"
+
+# The compositor dies mid-show: howdy ends within a second, with status 1.
+swaymsg -q focus output HEADLESS-1
+show_starts HEADLESS-1
+kill -- "-$sway_pid"
+sway_pid=
+wait_howdy 1
+[ "$status" = 1 ] || fail "with the compositor gone howdy ended with status $status (124: not within a second)"
+echo "with the compositor gone howdy ends at once with status 1"
