@@ -123,6 +123,7 @@ private:
     void present(NativeWindow &native, const win32::Surface &store, const RECT &area);
 
     // wayland_input.cpp
+    void listenToSeat();
     void startEvents();
     void runEvents();
     void seatCapabilities(std::uint32_t capabilities);

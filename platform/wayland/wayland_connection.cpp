@@ -105,8 +105,11 @@ struct WaylandBackend::RegistryEvents {
             self->subcompositor_ = static_cast<wl_subcompositor *>(bind(wl_subcompositor_interface, 1));
         else if (is == wl_shm_interface.name)
             self->shm_ = static_cast<wl_shm *>(bind(wl_shm_interface, 1));
-        else if (is == wl_seat_interface.name && !self->seat_)
+        else if (is == wl_seat_interface.name && !self->seat_) {
+            // Its devices are told once, right away.
             self->seat_ = static_cast<wl_seat *>(bind(wl_seat_interface, 5));
+            self->listenToSeat();
+        }
         else if (is == xdg_wm_base_interface.name) {
             self->wmBase_ = static_cast<xdg_wm_base *>(bind(xdg_wm_base_interface, 2));
             static constexpr xdg_wm_base_listener pong{

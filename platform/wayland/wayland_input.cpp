@@ -108,10 +108,13 @@ struct WaylandBackend::SeatEvents {
                                                  axisDiscrete, axisValue120};
 };
 
+void WaylandBackend::listenToSeat()
+{
+    wl_seat_add_listener(seat_, &SeatEvents::seat, this);
+}
+
 void WaylandBackend::startEvents()
 {
-    if (seat_)
-        wl_seat_add_listener(seat_, &SeatEvents::seat, this);
     std::thread([this] { runEvents(); }).detach();
 }
 
@@ -215,7 +218,8 @@ void WaylandBackend::pointerMotion(double x, double y)
     WPARAM buttons;
     {
         std::lock_guard lock(pointerMutex_);
-        if (pointerFocus_ != surface_)
+        // Before the output is known there are no pixels to count in, nor a window to tell.
+        if (pointerFocus_ != surface_ || !output_)
             return;
         at = pointerAt_ = toPixels(x, y);
         buttons = buttons_;
@@ -260,7 +264,8 @@ void WaylandBackend::setCursor(const win32::Cursor *cursor)
 // is made again only when the cursor or the pointer's entry changed.
 void WaylandBackend::showCursor()
 {
-    if (!pointer_ || !pointerFocus_)
+    // Until the output is known, so is not the scale to draw at: the next move sets the cursor.
+    if (!pointer_ || !pointerFocus_ || !output_)
         return;
     bool arrow = !cursor_ || cursor_->name == "arrow";
     if (shownCursor_ && shownCursor_->first == enterSerial_ && shownCursor_->second == (arrow ? nullptr : cursor_))

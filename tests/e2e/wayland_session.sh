@@ -69,9 +69,10 @@ start_sway() {
         xdg-mime default browser.desktop text/html
 }
 
-# Starts howdy in the background (its process id in $howdy_pid, its output in $work/howdy.log).
+# Starts howdy in the background with the environment's settings in "$@" (its process id in
+# $howdy_pid, its output in $work/howdy.log). It sees no X display and no session bus unless told.
 start_howdy() {
-    env -u DISPLAY HOME="$work/home" XDG_RUNTIME_DIR="$work/home/run" XDG_CONFIG_HOME="$work/home/config" \
+    env -u DISPLAY -u DBUS_SESSION_BUS_ADDRESS HOME="$work/home" XDG_RUNTIME_DIR="$work/home/run" XDG_CONFIG_HOME="$work/home/config" \
         XDG_DATA_HOME="$work/home/data" XDG_DATA_DIRS=/usr/share BROWSER="$work/browser" "$@" "$howdy" \
         >"$work/howdy.log" 2>&1 &
     howdy_pid=$!
@@ -122,12 +123,16 @@ difference_box() {
     convert "$work/difference.png" -trim -format "%wx%h%X%Y" info: 2>/dev/null
 }
 
-# Takes screenshots of output $4 until one differs from $1 within region $2; prints its path
-# ($work/wait.png), or nothing after $3 seconds.
+# Takes screenshots with the command "$4 ..." (given the file to write) until one differs from
+# $1 within region $2; prints its path ($work/wait.png), or nothing after $3 seconds.
 wait_for_change() {
-    for _ in $(seq $(($3 * 5))); do
-        grim -o "$4" "$work/wait.png"
-        if [ "$(pixels_differing "$work/wait.png" "$1" "$2")" != 0 ]; then
+    reference=$1
+    region=$2
+    seconds=$3
+    shift 3
+    for _ in $(seq $((seconds * 5))); do
+        "$@" "$work/wait.png"
+        if [ "$(pixels_differing "$work/wait.png" "$reference" "$region")" != 0 ]; then
             echo "$work/wait.png"
             return
         fi

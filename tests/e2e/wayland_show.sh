@@ -16,17 +16,20 @@ walker_height=116
 
 start_sway 1280x720 bar
 
-# Starts howdy on the focused output $1 and waits until the walker has come in along its bottom.
+# Starts howdy (with the settings in $2...) on the focused output $1 and waits until the walker
+# has come in along its bottom.
 show_starts() {
-    grim -o "$1" "$work/before.png"
-    start_howdy
+    output=$1
+    shift
+    grim -o "$output" "$work/before.png"
+    start_howdy "$@"
     size=$(identify -format %wx%h "$work/before.png")
     height=${size#*x}
-    [ -n "$(wait_for_change "$work/before.png" "${size%x*}x$walker_height+0+$((height - walker_height))" 10 "$1")" ] ||
-        fail "$1: the walker never came in"
+    [ -n "$(wait_for_change "$work/before.png" "${size%x*}x$walker_height+0+$((height - walker_height))" 10 grim -o "$output")" ] ||
+        fail "$output: the walker never came in"
     # Then all of him, feet on the bottom row.
     sleep 1.5
-    grim -o "$1" "$work/shot.png"
+    grim -o "$output" "$work/shot.png"
 }
 
 # The overlay shows the desktop as it was, bar included, but where the walker stands: what
@@ -56,6 +59,24 @@ for scale in 1 2 1.25; do
 done
 swaymsg -q output HEADLESS-1 scale 1
 echo "the overlay is the screen, bar included, at scales 1, 2 and 1.25; Esc ends the show"
+
+# The screenshot portal's route, forced: xdg-desktop-portal with its wlroots backend (which wants
+# PipeWire) on a session bus of the test's own gives the same snapshot, and the picture file it
+# makes is gone after. No pointer exists yet, so no cursor is in any picture.
+XDG_CURRENT_DESKTOP=sway:gnome XDG_RUNTIME_DIR="$work/home/run" setsid dbus-run-session -- \
+    sh -c 'echo "$DBUS_SESSION_BUS_ADDRESS" >"$0"; pipewire & exec sleep 600' "$work/bus" >"$work/dbus.log" 2>&1 &
+echo $! >"$work/dbus.pid"
+for _ in $(seq 50); do
+    [ -s "$work/bus" ] && break
+    sleep 0.1
+done
+portal_file=/tmp/out.png
+[ -e $portal_file ] && portal_file=
+show_starts HEADLESS-1 HOWDY_SNAPSHOT=portal DBUS_SESSION_BUS_ADDRESS="$(cat "$work/bus")"
+overlay_is_the_screen "portal"
+[ -z "$portal_file" ] || [ ! -e $portal_file ] || fail "the portal's picture file $portal_file was left behind"
+esc_ends "portal"
+echo "the portal's route gives the same snapshot and leaves no file"
 
 # A second output at scale 2, focused: the show covers it. No pointer exists before its
 # snapshot, so no cursor is in it.
