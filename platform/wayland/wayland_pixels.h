@@ -41,10 +41,16 @@ std::optional<Image> imageFromBuffer(const std::uint8_t *data, int width, int he
 // Whether the reader above takes this format, and the one of them a buffer is best made in.
 bool readableFormat(std::uint32_t format);
 
-// Copies `area` of the view `from` into a buffer carrying `transform` (stride in bytes) and
-// returns the buffer rectangle it wrote.
-RECT copyToBuffer(const win32::Surface &from, const RECT &area, std::uint8_t *to, std::ptrdiff_t stride,
+// The rectangle a width x height view's `area` covers in a buffer carrying `transform`.
+RECT bufferRect(std::int32_t transform, int width, int height, const RECT &area);
+
+// Copies `area` of the view `from` into a buffer carrying `transform` (stride in bytes).
+void copyToBuffer(const win32::Surface &from, const RECT &area, std::uint8_t *to, std::ptrdiff_t stride,
                   std::int32_t transform);
+
+// The smallest rectangle holding every pixel of `area` in which the view `now` differs from a
+// buffer that carries no transform; empty when none does.
+RECT changedArea(const win32::Surface &now, const RECT &area, const std::uint8_t *shown, std::ptrdiff_t stride);
 
 // A rectangle in the compositor's logical units, where outputs are laid out.
 struct LogicalRect {

@@ -38,6 +38,9 @@ struct WaylandBackend::NativeWindow {
     std::array<std::unique_ptr<ShmBuffer>, 2> buffers;
     // The part of each buffer that lags behind the back store.
     std::array<RECT, 2> stale{};
+    // What was drawn since the last present that reached the compositor, and the buffer it took.
+    RECT pending{};
+    int lastShown = -1;
     bool shown = false;
     bool mappedOnce = false;
 };
@@ -110,24 +113,39 @@ void WaylandBackend::presentWindow(win32::Window &window, const RECT &area)
         present(*native, window.surface, area);
 }
 
+// The compositor is shown only what changed since the buffer it has: a frame drawn whole but
+// mostly the same costs it little, and a frame the same as the last costs it nothing.
 void WaylandBackend::present(NativeWindow &native, const win32::Surface &store, const RECT &area)
 {
     std::lock_guard presenting(presentMutex_);
-    for (RECT &stale : native.stale)
-        stale = unite(stale, area);
+    native.pending = unite(native.pending, area);
     std::size_t free = 0;
     while (free < native.buffers.size() && (!native.buffers[free] || native.buffers[free]->busy))
         ++free;
     if (free == native.buffers.size())
         return;
+    std::int32_t transform = output_->transform;
+    RECT changed = native.pending;
+    // The last buffer shown holds the last frame whole; reading it while the compositor does is safe.
+    if (native.lastShown >= 0 && transform == WL_OUTPUT_TRANSFORM_NORMAL) {
+        const ShmBuffer &last = *native.buffers[std::size_t(native.lastShown)];
+        changed = changedArea(store, native.pending, last.data(), last.stride());
+    }
+    native.pending = RECT{};
+    if (empty(changed))
+        return;
+    for (RECT &stale : native.stale)
+        stale = unite(stale, changed);
     ShmBuffer &buffer = *native.buffers[free];
-    RECT written = copyToBuffer(store, native.stale[free], buffer.data(), buffer.stride(), output_->transform);
+    copyToBuffer(store, native.stale[free], buffer.data(), buffer.stride(), transform);
     native.stale[free] = RECT{};
+    native.lastShown = int(free);
+    RECT damage = bufferRect(transform, store.width, store.height, changed);
     buffer.busy = true;
     std::lock_guard lock(surfaceMutex_);
     wl_surface_attach(surface_, buffer.buffer(), 0, 0);
-    wl_surface_damage_buffer(surface_, written.left, written.top, written.right - written.left,
-                             written.bottom - written.top);
+    wl_surface_damage_buffer(surface_, damage.left, damage.top, damage.right - damage.left,
+                             damage.bottom - damage.top);
     wl_surface_commit(surface_);
     // Never waits: what the socket can't take now goes with the next flush.
     wl_display_flush(display_.get());
