@@ -3,7 +3,6 @@
 #include "../support/res_builder.h"
 #include "../support/screenless_backend.h"
 
-#include "../../platform/core/realtime.h"
 #include "../../platform/core/resources.h"
 
 #include <mmsystem.h>
