@@ -1,7 +1,7 @@
 #!/bin/sh
 # Builds both programs (Linux and the Windows cross build) and runs every test: unit and
-# integration tests, media checks, end-to-end runs under Xvfb and Wine, and a minute of fuzzing
-# the PNG decoder.
+# integration tests, media checks, end-to-end runs under Xvfb and Wine, the suite again under
+# the sanitizers, and a minute of fuzzing the PNG decoder.
 set -eu
 cd "$(dirname "$0")/.."
 . scripts/packages.sh
@@ -12,6 +12,15 @@ cmake --build --preset mingw -j "$(nproc)"
 cmake --preset default -DHOWDY_WINDOWS_EXE="$PWD/build/mingw/howdy.exe" >/dev/null
 cmake --build --preset default -j "$(nproc)"
 ctest --preset default -j "$(nproc)"
+
+# The suite again under AddressSanitizer with UndefinedBehaviorSanitizer, then under
+# ThreadSanitizer: the whole-show runs, the program's two threads with the controls, the X11
+# backend's input thread under Xvfb. Wine and the media checks run none of the sanitized code.
+for preset in asan tsan; do
+    cmake --preset "$preset" >/dev/null
+    cmake --build --preset "$preset" -j "$(nproc)"
+    ctest --preset "$preset" -j "$(nproc)" -E '^(e2e\.wine|media)'
+done
 
 # A fresh minute of fuzzing, from the seed corpus; any crash input is kept for inspection and
 # fails the run.
