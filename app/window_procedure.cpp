@@ -26,6 +26,9 @@ void createShow()
     HDC screen = GetDC(nullptr);
     handCursor = LoadCursorA(appInstance, CURSOR_HAND);
     arrowCursor = LoadCursorA(nullptr, IDC_ARROW);
+    // Without its hand the badge keeps the arrow: SetCursor(NULL) would hide the pointer.
+    if (!handCursor)
+        handCursor = arrowCursor;
 
     desktopSurface = makeScreenSurface(screen);
     tintSurface = makeScreenSurface(screen);

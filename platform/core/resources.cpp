@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cstring>
+#include <list>
 #include <map>
 #include <mutex>
 #include <optional>
@@ -124,6 +125,8 @@ struct Resources {
     }
     std::mutex mutex;
     std::vector<Entry> entries;
+    // The data of corrupted resources; a list, so that the data never moves.
+    std::list<std::vector<std::uint8_t>> corrupted;
     std::map<std::string, HCURSOR> cursors;
     std::map<std::string, HICON> icons;
 };
@@ -220,6 +223,26 @@ void useResources(std::span<const std::uint8_t> resFile)
     r.entries = parse(resFile);
     r.cursors.clear();
     r.icons.clear();
+}
+
+bool breakResource(LPCSTR type, LPCSTR name, ResourceFault fault)
+{
+    auto typeId = idFromArgument(type), nameId = idFromArgument(name);
+    Resources &r = resources();
+    std::lock_guard lock(r.mutex);
+    const Entry *entry = typeId && nameId ? find(*typeId, *nameId) : nullptr;
+    if (!entry)
+        return false;
+    auto at = r.entries.begin() + (entry - r.entries.data());
+    if (fault == ResourceFault::Hidden) {
+        r.entries.erase(at);
+        return true;
+    }
+    auto &bytes = r.corrupted.emplace_back(at->data, at->data + at->size);
+    for (auto &byte : bytes)
+        byte = std::uint8_t(~byte);
+    at->data = bytes.data();
+    return true;
 }
 
 } // namespace win32

@@ -19,6 +19,11 @@ HINSTANCE moduleInstance();
 // outlive their use.
 void useResources(std::span<const std::uint8_t> resFile);
 
+// For tests of broken media, before the program starts: hides a resource from every lookup, or
+// hands out its data with every byte inverted. False if there is no such resource.
+enum class ResourceFault { Hidden, Corrupted };
+bool breakResource(LPCSTR type, LPCSTR name, ResourceFault fault);
+
 struct Cursor : Object {
     static constexpr Kind kKind = Kind::Cursor;
     Cursor() : Object(kKind) {}

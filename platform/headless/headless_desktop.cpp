@@ -5,6 +5,9 @@
 
 #include <algorithm>
 #include <array>
+#include <cerrno>
+#include <csetjmp>
+#include <cstdio>
 #include <cstring>
 
 namespace headless {
@@ -115,31 +118,89 @@ Image syntheticDesktop(int width, int height)
     return image;
 }
 
+namespace {
+
+// libpng reports errors by longjmp; nothing with a destructor lives between setjmp and it.
+struct PngFailure {
+    char message[128];
+};
+
+void pngError(png_structp png, png_const_charp message)
+{
+    auto *failure = static_cast<PngFailure *>(png_get_error_ptr(png));
+    std::snprintf(failure->message, sizeof failure->message, "%s", message);
+    png_longjmp(png, 1);
+}
+
+void pngWarning(png_structp, png_const_charp) {}
+
+// Reads the header and sets the transforms that give 8-bit BGRA whatever the file holds: 16-bit
+// samples keep their high byte, as viewers show them (they are not linear light), and gamma
+// chunks are not applied. Only libpng's calls run between setjmp and its longjmp.
+bool readHeader(png_structp png, png_infop info, FILE *file, png_uint_32 &width, png_uint_32 &height)
+{
+    if (setjmp(png_jmpbuf(png)))
+        return false;
+    png_init_io(png, file);
+    png_read_info(png, info);
+    width = png_get_image_width(png, info);
+    height = png_get_image_height(png, info);
+    if (width > 16384 || height > 16384)
+        png_error(png, "the picture is larger than 16384 pixels on a side");
+    png_set_expand(png);
+    png_set_strip_16(png);
+    png_set_gray_to_rgb(png);
+    png_set_add_alpha(png, 0xFF, PNG_FILLER_AFTER);
+    png_set_bgr(png);
+    png_set_interlace_handling(png);
+    png_read_update_info(png, info);
+    return true;
+}
+
+bool readRows(png_structp png, png_bytepp rows)
+{
+    if (setjmp(png_jmpbuf(png)))
+        return false;
+    png_read_image(png, rows);
+    return true;
+}
+
+} // namespace
+
 std::optional<Image> readPng(const std::string &path, std::string &error)
 {
-    png_image png;
-    std::memset(&png, 0, sizeof png);
-    png.version = PNG_IMAGE_VERSION;
-    if (!png_image_begin_read_from_file(&png, path.c_str())) {
-        error = png.message;
+    FILE *file = std::fopen(path.c_str(), "rb");
+    if (!file) {
+        error = std::strerror(errno);
         return std::nullopt;
     }
-    png.format = PNG_FORMAT_BGRA;
-    if (png.width == 0 || png.height == 0 || png.width > 16384 || png.height > 16384) {
-        png_image_free(&png);
-        error = "the picture is larger than 16384 pixels on a side";
+    PngFailure failure{"not a PNG file"};
+    png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, &failure, pngError, pngWarning);
+    png_infop info = png ? png_create_info_struct(png) : nullptr;
+    png_uint_32 width = 0, height = 0;
+    Image image;
+    bool read = info && readHeader(png, info, file, width, height);
+    if (read) {
+        image = Image{int(width), int(height), std::vector<std::uint32_t>(std::size_t(width) * height)};
+        std::vector<png_bytep> rows(height);
+        for (png_uint_32 y = 0; y < height; ++y)
+            rows[y] = reinterpret_cast<png_bytep>(image.pixels.data() + std::size_t(y) * width);
+        read = readRows(png, rows.data());
+    }
+    png_destroy_read_struct(&png, info ? &info : nullptr, nullptr);
+    std::fclose(file);
+    if (!read) {
+        error = failure.message;
         return std::nullopt;
     }
-    Image image{int(png.width), int(png.height), std::vector<std::uint32_t>(std::size_t(png.width) * png.height)};
-    // Transparent parts of the picture show black, as on a screen.
-    png_color black{0, 0, 0};
-    if (!png_image_finish_read(&png, &black, image.pixels.data(), 0, nullptr)) {
-        error = png.message;
-        png_image_free(&png);
-        return std::nullopt;
+    // Transparent parts of the picture show black, as on a screen: each colour is weighed by
+    // its opacity.
+    for (auto &pixel : image.pixels) {
+        std::uint32_t alpha = pixel >> 24, shown = 0;
+        for (int shift = 0; shift < 24; shift += 8)
+            shown |= (((pixel >> shift & 0xFF) * alpha + 127) / 255) << shift;
+        pixel = shown;
     }
-    for (auto &pixel : image.pixels)
-        pixel &= 0xFFFFFF;
     return image;
 }
 

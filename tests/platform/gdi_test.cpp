@@ -7,52 +7,39 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cctype>
 #include <climits>
 #include <cstdlib>
 #include <optional>
 #include <string>
-#include <utility>
 #include <vector>
 
 namespace {
 
-constexpr COLORREF kRed = RGB(255, 0, 0);
-constexpr COLORREF kGreen = RGB(0, 255, 0);
-constexpr COLORREF kBlue = RGB(0, 0, 255);
-constexpr COLORREF kWhite = RGB(255, 255, 255);
-constexpr COLORREF kBlack = RGB(0, 0, 0);
+constexpr COLORREF kRed = RGB(255, 0, 0), kGreen = RGB(0, 255, 0), kBlue = RGB(0, 0, 255);
+constexpr COLORREF kWhite = RGB(255, 255, 255), kBlack = RGB(0, 0, 0);
 
-// Pictures as text, a letter a pixel and rows split by '/'. Digits are dark reds whose bits
-// show how SRCPAINT combines them; a is ANDed with b to c and ORed to d.
-constexpr std::pair<char, COLORREF> kLetters[] = {{'K', kBlack},
-                                                  {'W', kWhite},
-                                                  {'R', kRed},
-                                                  {'r', RGB(254, 0, 0)},
-                                                  {'G', kGreen},
-                                                  {'B', kBlue},
-                                                  {'Y', RGB(250, 200, 0)},
-                                                  {'a', RGB(0xF0, 0x0F, 0xAA)},
-                                                  {'b', RGB(0x3C, 0xFF, 0x0F)},
-                                                  {'c', RGB(0x30, 0x0F, 0x0A)},
-                                                  {'d', RGB(0xFC, 0xFF, 0xAF)},
-                                                  {'1', RGB(1, 0, 0)},
-                                                  {'2', RGB(2, 0, 0)},
-                                                  {'3', RGB(3, 0, 0)},
-                                                  {'4', RGB(4, 0, 0)},
-                                                  {'5', RGB(5, 0, 0)},
-                                                  {'6', RGB(6, 0, 0)},
-                                                  {'7', RGB(7, 0, 0)}};
+// Pictures as text, a letter a pixel and rows split by '/'; pictures of w and k alone are
+// monochrome. The digits are dark reds whose bits show how SRCPAINT combines them; a ANDed with
+// b is c, ORed d.
+const std::string kLetters = "KWRrGBYabcd1234567kw?";
+constexpr COLORREF kColours[] = {kBlack, kWhite, kRed, RGB(254, 0, 0), kGreen, kBlue, RGB(250, 200, 0),
+                                 RGB(0xF0, 0x0F, 0xAA), RGB(0x3C, 0xFF, 0x0F), RGB(0x30, 0x0F, 0x0A),
+                                 RGB(0xFC, 0xFF, 0xAF), 1, 2, 3, 4, 5, 6, 7, kBlack, kWhite};
 
-HDC dcFrom(const std::string &rows, bool monochrome = false)
+char letterOf(COLORREF colour)
 {
-    int width = int(rows.find('/') == std::string::npos ? rows.size() : rows.find('/'));
+    return kLetters[std::size_t(std::find(std::begin(kColours), std::end(kColours), colour) - std::begin(kColours))];
+}
+
+HDC dcFrom(const std::string &rows)
+{
+    int width = int(std::min(rows.find('/'), rows.size()));
     int height = int(std::count(rows.begin(), rows.end(), '/')) + 1;
-    HDC dc = memoryDC(width, height, monochrome);
+    HDC dc = memoryDC(width, height, rows.find_first_not_of("wk/") == std::string::npos);
     for (int y = 0; y < height; ++y)
         for (int x = 0; x < width; ++x)
-            for (auto [letter, colour] : kLetters)
-                if (letter == rows[std::size_t(y * (width + 1) + x)])
-                    setPixel(dc, x, y, colour);
+            setPixel(dc, x, y, kColours[kLetters.find(rows[std::size_t(y * (width + 1) + x)])]);
     return dc;
 }
 
@@ -60,64 +47,51 @@ std::string textOf(HDC dc)
 {
     win32::Surface s = win32::surfaceOf(dc);
     std::string text;
-    for (int y = 0; y < s.height; ++y) {
-        if (y > 0)
-            text += '/';
-        for (int x = 0; x < s.width; ++x) {
-            char letter = '?';
-            for (auto [l, colour] : kLetters)
-                if (colour == pixelAt(dc, x, y) && letter == '?')
-                    letter = l;
-            text += letter;
-        }
-    }
+    for (int y = 0; y < s.height; ++y)
+        for (int x = 0; x <= s.width; ++x)
+            text += x == s.width ? '/' : letterOf(pixelAt(dc, x, y));
+    text.pop_back();
+    if (s.monochrome())
+        std::transform(text.begin(), text.end(), text.begin(), [](char c) { return char(std::tolower(c)); });
     return text;
 }
 
 TEST(Transfer, EveryDirectionRopAndClip)
 {
     struct Case {
-        const char *what;
-        const char *source;
-        bool monoSource;
-        const char *destination;
-        bool monoDestination;
+        const char *what, *source, *destination;
         int x, y, width, height, sourceX, sourceY;
         DWORD rop;
         const char *expected;
         COLORREF sourceBackground = kWhite, background = kWhite, text = kBlack;
     };
     const Case cases[] = {
-        {"colour to mono: the source's background becomes 1", "RBrRG", false, "KKKKK", true, 0, 0, 5, 1, 0, 0, SRCCOPY,
-         "WKKWK", kRed},
-        {"colour to mono, keyed on green", "RBrRG", false, "WWWWW", true, 0, 0, 5, 1, 0, 0, SRCCOPY, "KKKKW", kGreen},
-        {"mono to colour: 1 takes the destination's background, 0 its text colour", "WK", true, "RR", false, 0, 0, 2, 1,
-         0, 0, SRCCOPY, "YB", kWhite, RGB(250, 200, 0), kBlue},
-        {"SRCAND", "b", false, "a", false, 0, 0, 1, 1, 0, 0, SRCAND, "c"},
-        {"SRCPAINT", "b", false, "a", false, 0, 0, 1, 1, 0, 0, SRCPAINT, "d"},
-        {"a mask ANDed through the default colours keeps what is under its white", "WKW", true, "YYY", false, 0, 0, 3,
-         1, 0, 0, SRCAND, "YKY"},
-        {"mono to mono at unaligned columns", "WKKWKKWKKWKKWKKWKKWK", true, "KKKKKKKKKKKKKKKKKKKK", true, 5, 0, 12, 1,
-         3, 0, SRCCOPY, "KKKKKWKKWKKWKKWKKKKK"},
-        {"mono to colour over whole bytes, to the bitmap's end", "WKWKWKWKKWKWKWKW", true, "RRRRRRRRRRRRRRRR", false, 0,
-         0, 16, 1, 0, 0, SRCCOPY, "WKWKWKWKKWKWKWKW"},
-        {"a negative destination shows the part that lands inside", "123/456", false, "WWW/WWW", false, -1, -1, 3, 2, 0,
-         0, SRCCOPY, "56W/WWW"},
-        {"a negative source origin leaves what has no source", "123/456", false, "WWW/WWW", false, 0, 0, 3, 2, -1, -1,
-         SRCCOPY, "WWW/W12"},
-        {"a source running off its bitmap's right edge", "GGGGGG", false, "WWWW", false, 0, 0, 4, 1, 4, 0, SRCCOPY,
-         "GGWW"},
-        {"a source wholly past its bitmap", "GGGGGG", false, "WWWW", false, 0, 0, 2, 1, 6, 0, SRCCOPY, "WWWW"},
-        {"a huge width is cut to what both surfaces hold", "RRRR/RRRR", false, "WWWW/WWWW", false, 2, 0, INT_MAX, 1, 0,
-         0, SRCCOPY, "WWRR/WWWW"},
-        {"far away", "R", false, "W", false, 1000000, 5, 4, 4, 0, 0, SRCCOPY, "W"},
-        {"at the top of int", "R", false, "W", false, INT_MAX - 1, INT_MAX - 1, INT_MAX, INT_MAX, 0, 0, SRCCOPY, "W"},
-        {"from the bottom of int", "R", false, "W", false, INT_MIN, INT_MIN, INT_MAX, INT_MAX, 0, 0, SRCAND, "W"},
-        {"no width", "R", false, "W", false, 0, 0, 0, 1, 0, 0, SRCCOPY, "W"},
+        {"colour to mono: the source's background is 1", "RBrRG", "kkkkk", 0, 0, 5, 1, 0, 0, SRCCOPY, "wkkwk", kRed},
+        {"colour to mono, keyed on green", "RBrRG", "wwwww", 0, 0, 5, 1, 0, 0, SRCCOPY, "kkkkw", kGreen},
+        {"mono to colour: 1 takes the destination's background, 0 its text colour", "wk", "RR", 0, 0, 2, 1, 0, 0,
+         SRCCOPY, "YB", kWhite, RGB(250, 200, 0), kBlue},
+        {"SRCAND", "b", "a", 0, 0, 1, 1, 0, 0, SRCAND, "c"},
+        {"SRCPAINT", "b", "a", 0, 0, 1, 1, 0, 0, SRCPAINT, "d"},
+        {"a mask ANDed through the default colours keeps what is under its white", "wkw", "YYY", 0, 0, 3, 1, 0, 0,
+         SRCAND, "YKY"},
+        {"mono to mono at unaligned columns", "wkkwkkwkkwkkwkkwkkwk", "kkkkkkkkkkkkkkkkkkkk", 5, 0, 12, 1, 3, 0,
+         SRCCOPY, "kkkkkwkkwkkwkkwkkkkk"},
+        {"mono to colour over whole bytes, to the bitmap's end", "wkwkwkwkkwkwkwkw", "RRRRRRRRRRRRRRRR", 0, 0, 16, 1, 0,
+         0, SRCCOPY, "WKWKWKWKKWKWKWKW"},
+        {"a negative destination: what lands inside", "123/456", "WWW/WWW", -1, -1, 3, 2, 0, 0, SRCCOPY, "56W/WWW"},
+        {"a negative source origin leaves what has no source", "123/456", "WWW/WWW", 0, 0, 3, 2, -1, -1, SRCCOPY,
+         "WWW/W12"},
+        {"a source running off its bitmap's right edge", "GGGGGG", "WWWW", 0, 0, 4, 1, 4, 0, SRCCOPY, "GGWW"},
+        {"a source wholly past its bitmap", "GGGGGG", "WWWW", 0, 0, 2, 1, 6, 0, SRCCOPY, "WWWW"},
+        {"a huge width cut to both surfaces", "RRRR/RRRR", "WWWW/WWWW", 2, 0, INT_MAX, 1, 0, 0, SRCCOPY, "WWRR/WWWW"},
+        {"far away", "R", "W", 1000000, 5, 4, 4, 0, 0, SRCCOPY, "W"},
+        {"at the top of int", "R", "W", INT_MAX - 1, INT_MAX - 1, INT_MAX, INT_MAX, 0, 0, SRCCOPY, "W"},
+        {"from the bottom of int", "R", "W", INT_MIN, INT_MIN, INT_MAX, INT_MAX, 0, 0, SRCAND, "W"},
+        {"no width", "R", "W", 0, 0, 0, 1, 0, 0, SRCCOPY, "W"},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.what);
-        HDC source = dcFrom(c.source, c.monoSource), destination = dcFrom(c.destination, c.monoDestination);
+        HDC source = dcFrom(c.source), destination = dcFrom(c.destination);
         SetBkColor(source, c.sourceBackground);
         SetBkColor(destination, c.background);
         SetTextColor(destination, c.text);
@@ -146,24 +120,23 @@ TEST(RectangleDrawing, PenOutlinesBrushFillsRightAndBottomExcluded)
 {
     struct Case {
         const char *what;
-        bool monochrome;
         std::optional<COLORREF> pen, brush; // none: the DC's own
         RECT rect;
         const char *canvas, *expected;
     };
     const Case cases[] = {
-        {"pen and brush", false, kRed, kBlue, {1, 1, 6, 5},
+        {"pen and brush", kRed, kBlue, {1, 1, 6, 5},
          "WWWWWWW/WWWWWWW/WWWWWWW/WWWWWWW/WWWWWWW/WWWWWWW", "WWWWWWW/WRRRRRW/WRBBBRW/WRBBBRW/WRRRRRW/WWWWWWW"},
-        {"corners in either order", false, kRed, kBlue, {4, 3, 1, 0}, "WWWW/WWWW/WWWW", "WRRR/WRBR/WRRR"},
-        {"a new DC's black pen and white brush", false, {}, {}, {0, 0, 4, 4}, "GGGG/GGGG/GGGG/GGGG",
+        {"corners in either order", kRed, kBlue, {4, 3, 1, 0}, "WWWW/WWWW/WWWW", "WRRR/WRBR/WRRR"},
+        {"a new DC's black pen and white brush", {}, {}, {0, 0, 4, 4}, "GGGG/GGGG/GGGG/GGGG",
          "KKKK/KWWK/KWWK/KKKK"},
-        {"an outline outside the surface", false, {}, {}, {-1, -1, 5, 5}, "GGGG/GGGG/GGGG/GGGG", "WWWW/WWWW/WWWW/WWWW"},
-        {"monochrome: the nearer of black and white, at unaligned columns", true, RGB(60, 60, 60), RGB(0, 255, 255),
-         {3, 0, 9, 3}, "WWWWWWWWWW/KKKKKKKKKK/WWWWWWWWWW", "WWWKKKKKKW/KKKKWWWWKK/WWWKKKKKKW"},
+        {"an outline outside the surface", {}, {}, {-1, -1, 5, 5}, "GGGG/GGGG/GGGG/GGGG", "WWWW/WWWW/WWWW/WWWW"},
+        {"monochrome: the nearer of black and white, at unaligned columns", RGB(60, 60, 60), RGB(0, 255, 255),
+         {3, 0, 9, 3}, "wwwwwwwwww/kkkkkkkkkk/wwwwwwwwww", "wwwkkkkkkw/kkkkwwwwkk/wwwkkkkkkw"},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.what);
-        HDC dc = dcFrom(c.canvas, c.monochrome);
+        HDC dc = dcFrom(c.canvas);
         HGDIOBJ pen = c.pen ? CreatePen(PS_SOLID, 1, *c.pen) : nullptr;
         HGDIOBJ brush = c.brush ? CreateSolidBrush(*c.brush) : nullptr;
         HGDIOBJ oldPen = pen ? SelectObject(dc, pen) : nullptr, oldBrush = brush ? SelectObject(dc, brush) : nullptr;
@@ -180,35 +153,26 @@ TEST(RectangleDrawing, PenOutlinesBrushFillsRightAndBottomExcluded)
 TEST(RectangleDrawing, HugeFillsAreExactToTheEdges)
 {
     HDC dc = memoryDC(4003, 3001);
-    SelectObject(dc, CreateSolidBrush(RGB(12, 34, 56)));
+    SelectObject(dc, CreateSolidBrush(kBlue));
     SelectObject(dc, CreatePen(PS_SOLID, 1, kRed));
     ASSERT_TRUE(Rectangle(dc, 1, 0, 4002, 3001));
-    const win32::Surface s = win32::surfaceOf(dc);
-    int wrong = 0;
-    for (int y = 1; y < 3000; y += 7)
-        for (int x = 2; x < 4001; ++x)
-            wrong += s.pixels(y)[x] != win32::pixelFromColour(RGB(12, 34, 56));
-    EXPECT_EQ(wrong, 0);
-    for (int y : {1, 1500, 2999}) {
-        EXPECT_EQ(pixelAt(dc, 0, y), kBlack) << "left of the rectangle, untouched";
-        EXPECT_EQ(pixelAt(dc, 1, y), kRed);
-        EXPECT_EQ(pixelAt(dc, 4001, y), kRed);
-        EXPECT_EQ(pixelAt(dc, 4002, y), kBlack) << "right of the rectangle, untouched";
+    for (int y = 1; y < 3000; y += 7) {
+        std::string row;
+        for (int x = 0; x < 4003; ++x)
+            row += letterOf(pixelAt(dc, x, y));
+        ASSERT_EQ(row, "KR" + std::string(3999, 'B') + "RK") << y;
     }
 }
 
-// --- device-independent bitmaps ----------------------------------------------------------
-
+// A colour table whose entry i is (7i, 5i, 3i), wrapping.
 struct Dib {
-    BITMAPINFOHEADER header{};
-    RGBQUAD colours[256]{};
+    BITMAPINFOHEADER header;
+    RGBQUAD colours[256];
 };
 
-// Colour table entry i is (7i, 5i, 3i), wrapping.
 Dib dib(int width, int height, int depth, DWORD used = 0)
 {
-    Dib d;
-    d.header = {sizeof(BITMAPINFOHEADER), width, height, 1, WORD(depth), BI_RGB, 0, 0, 0, used, 0};
+    Dib d{{sizeof(BITMAPINFOHEADER), width, height, 1, WORD(depth), BI_RGB, 0, 0, 0, used, 0}, {}};
     for (int i = 0; i < 256; ++i)
         d.colours[i] = RGBQUAD{BYTE(i * 3), BYTE(i * 5), BYTE(i * 7), 0};
     return d;
@@ -224,14 +188,13 @@ std::vector<COLORREF> entries(std::initializer_list<int> indices)
 
 TEST(DibConversion, DepthsRowOrderPaddingAndColourTables)
 {
-    struct Case {
+    const struct {
         const char *what;
         Dib dib;
         std::vector<std::uint8_t> bits;
         bool forScreen;
         std::vector<COLORREF> expected; // rows top-down
-    };
-    const Case cases[] = {
+    } cases[] = {
         {"8 bits, bottom-up, rows padded to 4 bytes", dib(3, 2, 8), {1, 2, 3, 0xEE, 200, 201, 255, 0xEE}, true,
          entries({200, 201, 255, 1, 2, 3})},
         {"4 bits, odd width, leftmost pixel in the high nibble", dib(5, 2, 4),
@@ -242,23 +205,18 @@ TEST(DibConversion, DepthsRowOrderPaddingAndColourTables)
         {"without a DC the bitmap is monochrome", dib(4, 1, 8), {0, 36, 20, 30}, false,
          {kBlack, kWhite, kBlack, kWhite}},
     };
-    for (const Case &c : cases) {
-        SCOPED_TRACE(c.what);
-        HDC screen = c.forScreen ? GetDC(nullptr) : nullptr;
-        HBITMAP bitmap = CreateDIBitmap(screen, &c.dib.header, CBM_INIT, c.bits.data(),
-                                        reinterpret_cast<const BITMAPINFO *>(&c.dib), DIB_RGB_COLORS);
-        ASSERT_NE(bitmap, nullptr);
+    for (const auto &c : cases) {
+        HBITMAP bitmap = CreateDIBitmap(c.forScreen ? GetDC(nullptr) : nullptr, &c.dib.header, CBM_INIT,
+                                        c.bits.data(), reinterpret_cast<const BITMAPINFO *>(&c.dib), DIB_RGB_COLORS);
         HDC dc = CreateCompatibleDC(nullptr);
-        SelectObject(dc, bitmap);
+        ASSERT_NE(SelectObject(dc, bitmap), nullptr) << c.what;
         std::vector<COLORREF> pixels;
         for (int y = 0; y < std::abs(c.dib.header.biHeight); ++y)
             for (int x = 0; x < c.dib.header.biWidth; ++x)
                 pixels.push_back(pixelAt(dc, x, y));
-        EXPECT_EQ(pixels, c.expected);
+        EXPECT_EQ(pixels, c.expected) << c.what;
     }
 }
-
-// --- objects and handles -----------------------------------------------------------------
 
 TEST(Handles, BitmapFormatsAndTheSizeLimit)
 {
@@ -287,54 +245,40 @@ TEST(Handles, BitmapFormatsAndTheSizeLimit)
         {"8 bits", CreateBitmap(4, 4, 1, 8, nullptr)},
     };
     for (const auto &c : cases) {
-        SCOPED_TRACE(c.what);
         BITMAP info{};
-        if (c.width == 0) {
-            EXPECT_EQ(c.bitmap, nullptr);
-            continue;
-        }
-        ASSERT_EQ(GetObjectA(c.bitmap, sizeof info, &info), int(sizeof info));
-        EXPECT_EQ(std::vector<LONG>({info.bmWidth, info.bmHeight, info.bmWidthBytes, info.bmBitsPixel, info.bmPlanes}),
-                  std::vector<LONG>({c.width, c.height, c.widthBytes, c.bitsPixel, 1}));
-        EXPECT_TRUE(DeleteObject(c.bitmap));
+        EXPECT_EQ(GetObjectA(c.bitmap, sizeof info, &info), c.width ? int(sizeof info) : 0) << c.what;
+        EXPECT_EQ(std::vector<LONG>({info.bmWidth, info.bmHeight, info.bmWidthBytes, info.bmBitsPixel}),
+                  std::vector<LONG>({c.width, c.height, c.widthBytes, c.bitsPixel})) << c.what;
+        EXPECT_EQ(DeleteObject(c.bitmap), c.width != 0) << c.what;
     }
-    ReleaseDC(nullptr, screen);
 }
 
-TEST(Handles, StaleAndWrongKindHandlesAreRefused)
+TEST(Handles, StaleWrongKindAndBusyHandlesAreRefused)
 {
     HBITMAP bitmap = CreateBitmap(4, 4, 1, 1, nullptr);
     HPEN pen = CreatePen(PS_SOLID, 1, kRed);
-    HDC dc = CreateCompatibleDC(nullptr);
+    HDC dc = CreateCompatibleDC(nullptr), other = CreateCompatibleDC(nullptr);
     BITMAP info;
     EXPECT_EQ(GetObjectA(pen, sizeof info, &info), 0) << "a pen is not a bitmap";
     EXPECT_EQ(SelectObject(dc, dc), nullptr) << "a DC can't be selected";
     EXPECT_FALSE(BitBlt(reinterpret_cast<HDC>(bitmap), 0, 0, 1, 1, dc, 0, 0, SRCCOPY));
 
+    // A bitmap lives in one DC at a time, until the DC selects another or is deleted.
+    HGDIOBJ original = SelectObject(dc, bitmap);
+    EXPECT_EQ(SelectObject(other, bitmap), nullptr);
+    EXPECT_EQ(SelectObject(dc, original), bitmap);
+    EXPECT_NE(SelectObject(other, bitmap), nullptr);
+    EXPECT_TRUE(DeleteDC(other));
+    EXPECT_EQ(SelectObject(dc, bitmap), original);
+
     ASSERT_TRUE(DeleteObject(bitmap));
-    EXPECT_EQ(SelectObject(dc, bitmap), nullptr) << "deleted";
     EXPECT_FALSE(DeleteObject(bitmap));
     // A new object may reuse the entry; the old handle still names nothing.
-    HBITMAP next = CreateBitmap(2, 2, 1, 1, nullptr);
-    EXPECT_NE(next, bitmap);
+    EXPECT_NE(CreateBitmap(2, 2, 1, 1, nullptr), bitmap);
     EXPECT_EQ(GetObjectA(bitmap, sizeof info, &info), 0);
     EXPECT_TRUE(DeleteDC(dc));
     EXPECT_FALSE(DeleteDC(dc));
     EXPECT_EQ(SetBkColor(dc, kRed), CLR_INVALID);
-}
-
-TEST(Handles, ABitmapLivesInOneDCAtATime)
-{
-    HBITMAP bitmap = CreateBitmap(4, 4, 1, 1, nullptr);
-    HDC first = CreateCompatibleDC(nullptr), second = CreateCompatibleDC(nullptr);
-    HGDIOBJ original = SelectObject(first, bitmap);
-    ASSERT_NE(original, nullptr);
-    EXPECT_EQ(SelectObject(second, bitmap), nullptr);
-    // Selecting the original back, or deleting the DC, frees the bitmap for another DC.
-    EXPECT_EQ(SelectObject(first, original), bitmap);
-    EXPECT_NE(SelectObject(second, bitmap), nullptr);
-    EXPECT_TRUE(DeleteDC(second));
-    EXPECT_NE(SelectObject(first, bitmap), nullptr);
 }
 
 TEST(Screen, CaptureShowsTheDesktopWithinTheScreen)
@@ -343,21 +287,16 @@ TEST(Screen, CaptureShowsTheDesktopWithinTheScreen)
     EXPECT_EQ(GetSystemMetrics(SM_CYSCREEN), 768);
     HDC screen = GetDC(nullptr);
     headless::Image desktop = headless::syntheticDesktop(1024, 768);
-    for (POINT origin : {POINT{0, 0}, POINT{30, 737}, POINT{-5, -3}, POINT{1020, 765}}) {
+    for (POINT at : {POINT{0, 0}, POINT{30, 737}, POINT{-5, -3}, POINT{1020, 765}}) {
         HDC copy = memoryDC(10, 6);
         fillDC(copy, kGreen);
-        BitBlt(copy, 0, 0, 10, 6, screen, origin.x, origin.y, SRCCOPY);
-        for (int y = 0; y < 6; ++y) {
-            for (int x = 0; x < 10; ++x) {
-                int sx = origin.x + x, sy = origin.y + y;
-                bool onScreen = sx >= 0 && sx < 1024 && sy >= 0 && sy < 768;
-                COLORREF expected =
-                    onScreen ? win32::colourFromPixel(desktop.pixels[std::size_t(sy * 1024 + sx)]) : kGreen;
-                EXPECT_EQ(pixelAt(copy, x, y), expected) << sx << "," << sy;
-            }
-        }
+        BitBlt(copy, 0, 0, 10, 6, screen, at.x, at.y, SRCCOPY);
+        for (int y = at.y; y < at.y + 6; ++y)
+            for (int x = at.x; x < at.x + 10; ++x)
+                EXPECT_EQ(pixelAt(copy, x - at.x, y - at.y), x >= 0 && x < 1024 && y >= 0 && y < 768
+                                                                 ? win32::colourFromPixel(desktop.pixels[y * 1024 + x])
+                                                                 : kGreen) << x << "," << y;
     }
-    ReleaseDC(nullptr, screen);
 }
 
 } // namespace

@@ -7,7 +7,6 @@
 
 #include <gtest/gtest.h>
 
-#include <functional>
 #include <string>
 #include <thread>
 #include <utility>
@@ -19,26 +18,23 @@ constexpr UINT kUser = 0x0400;
 constexpr UINT kEcho = kUser + 20; // returns twice its wParam
 constexpr UINT kEnd = kUser + 21;  // posts the quit message with wParam as its code
 
-struct Seen {
-    std::vector<UINT> messages;
-    std::thread::id echoThread;
-    int createWidth = 0;
-    LRESULT createResult = 0;
-};
-Seen seen;
+std::vector<UINT> seen;
+std::thread::id echoThread;
+int createWidth = 0;
+LRESULT createResult = 0;
 
 LRESULT CALLBACK recordingProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    seen.messages.push_back(message);
+    seen.push_back(message);
     switch (message) {
     case WM_CREATE:
-        seen.createWidth = reinterpret_cast<CREATESTRUCTA *>(lParam)->cx;
-        return seen.createResult;
+        createWidth = reinterpret_cast<CREATESTRUCTA *>(lParam)->cx;
+        return createResult;
     case kEnd:
         PostQuitMessage(int(wParam));
         return 0;
     case kEcho:
-        seen.echoThread = std::this_thread::get_id();
+        echoThread = std::this_thread::get_id();
         return LRESULT(wParam * 2);
     default:
         return DefWindowProcA(window, message, wParam, lParam);
@@ -47,9 +43,7 @@ LRESULT CALLBACK recordingProc(HWND window, UINT message, WPARAM wParam, LPARAM 
 
 HWND makeWindow(const char *className = "Test")
 {
-    WNDCLASSA windowClass{};
-    windowClass.lpfnWndProc = recordingProc;
-    windowClass.lpszClassName = className;
+    const WNDCLASSA windowClass{0, recordingProc, 0, 0, nullptr, nullptr, nullptr, nullptr, nullptr, className};
     RegisterClassA(&windowClass);
     return CreateWindowExA(0, className, "test", WS_POPUP, 0, 0, 100, 50, nullptr, nullptr, nullptr, nullptr);
 }
@@ -64,29 +58,29 @@ WPARAM runLoop()
     return msg.wParam;
 }
 
-// Runs `body` on a thread of the program's own, made by CreateThread.
-void start(std::function<void()> body)
+// Runs `body`, a lambda without captures, on a thread made by CreateThread.
+template <class Body>
+void start(Body)
 {
-    auto run = [](LPVOID parameter) -> DWORD {
-        std::unique_ptr<std::function<void()>> body(static_cast<std::function<void()> *>(parameter));
-        (*body)();
+    auto run = [](LPVOID) -> DWORD {
+        Body{}();
         return 0;
     };
-    ASSERT_NE(CreateThread(nullptr, 0, run, new std::function<void()>(std::move(body)), 0, nullptr), nullptr);
+    ASSERT_NE(CreateThread(nullptr, 0, run, nullptr, 0, nullptr), nullptr);
 }
 
 TEST(Windows, CreationClassesAndShowing)
 {
     HWND window = makeWindow();
     ASSERT_NE(window, nullptr);
-    EXPECT_EQ(seen.messages, std::vector<UINT>{WM_CREATE}) << "WM_CREATE runs inside CreateWindowEx";
-    EXPECT_EQ(seen.createWidth, 100);
+    EXPECT_EQ(seen, std::vector<UINT>{WM_CREATE}) << "WM_CREATE runs inside CreateWindowEx";
+    EXPECT_EQ(createWidth, 100);
+    EXPECT_NE(makeWindow("tEsT"), nullptr) << "class names match without case";
     const WNDCLASSA again{0, recordingProc, 0, 0, nullptr, nullptr, nullptr, nullptr, nullptr, "TEST"};
-    EXPECT_EQ(RegisterClassA(&again), 0) << "class names match without case and register once";
-    EXPECT_NE(makeWindow("tEsT"), nullptr);
+    EXPECT_EQ(RegisterClassA(&again), 0) << "and register once";
     EXPECT_EQ(CreateWindowExA(0, "no such class", "", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr),
               nullptr);
-    seen.createResult = -1;
+    createResult = -1;
     EXPECT_EQ(makeWindow(), nullptr) << "WM_CREATE returning -1 fails the call";
 
     // ShowWindow answers whether the window was visible before.
@@ -95,27 +89,27 @@ TEST(Windows, CreationClassesAndShowing)
         EXPECT_EQ(ShowWindow(window, command), wasVisible) << command;
 }
 
-TEST(Messages, OnTheOwnerSendRunsAtOnceAndQuitCarriesItsCode)
-{
-    HWND window = makeWindow();
-    seen.messages.clear();
-    EXPECT_EQ(SendMessageA(window, kEcho, 4, 0), 8);
-    EXPECT_EQ(seen.messages, std::vector<UINT>{kEcho});
-    SendMessageA(window, kEnd, 7, 0);
-    EXPECT_EQ(runLoop(), 7u);
-}
-
-TEST(Messages, SendFromAnotherThreadRunsOnTheOwner)
+// On the owner's thread SendMessage runs the procedure at once; from another thread the owner
+// runs it within GetMessage, before it returns any posted message.
+TEST(Messages, SendRunsOnTheOwnerBeforePostedMessagesAndQuitCarriesItsCode)
 {
     static HWND window = makeWindow();
     static LRESULT result = 0;
+    seen.clear();
+    EXPECT_EQ(SendMessageA(window, kEcho, 4, 0), 8);
+    EXPECT_EQ(seen, std::vector<UINT>{kEcho});
+    win32::postMessage(window, kUser, 0, 0);
     start([] {
         result = SendMessageA(window, kEcho, 21, 0);
-        SendMessageA(window, kEnd, 0, 0);
+        SendMessageA(window, kEnd, 7, 0);
     });
-    EXPECT_EQ(runLoop(), 0u);
+    Sleep(10);
+    MSG msg{};
+    GetMessageA(&msg, nullptr, 0, 0);
+    EXPECT_EQ(std::pair(msg.message, seen), std::pair(kUser, std::vector<UINT>{kEcho, kEcho}));
+    EXPECT_EQ(runLoop(), 7u);
     EXPECT_EQ(result, 42);
-    EXPECT_EQ(seen.echoThread, std::this_thread::get_id());
+    EXPECT_EQ(echoThread, std::this_thread::get_id());
 }
 
 // Posted messages wait for a GetMessage whose window and range take them; so do timers, which
@@ -134,18 +128,16 @@ TEST(Messages, FiltersPickByWindowAndRangeTimersToo)
         win32::postMessage(a, kUser + 5, 0, 0);
     });
     const struct {
-        HWND window;
-        UINT min, max;
-        HWND expectedWindow;
-        UINT expected;
+        HWND window, expectedWindow;
+        UINT min, max, expected;
         std::int64_t at;
     } steps[] = {
-        {a, 0, 0, a, kUser + 2, 0},
-        {nullptr, kUser + 3, kUser + 9, b, kUser + 3, 0},
-        {nullptr, kUser, kUser + 1, b, kUser + 1, 0},
-        {b, 0, 0, b, kUser + 4, 500},
-        {nullptr, kUser, kUser + 9, a, kUser + 5, 1000},
-        {nullptr, 0, 0, a, WM_TIMER, 1000},
+        {a, a, 0, 0, kUser + 2, 0},
+        {nullptr, b, kUser + 3, kUser + 9, kUser + 3, 0},
+        {nullptr, b, kUser, kUser + 1, kUser + 1, 0},
+        {b, b, 0, 0, kUser + 4, 500},
+        {nullptr, a, kUser, kUser + 9, kUser + 5, 1000},
+        {nullptr, a, 0, 0, WM_TIMER, 1000},
     };
     for (const auto &step : steps) {
         MSG msg{};
@@ -177,11 +169,13 @@ TEST(Messages, TimersKeepAFloorAndAreReplacedByTheirId)
     SetTimer(window, 2, 25, nullptr);
     SetTimer(window, 2, 45, nullptr);
     std::string ticks;
-    for (MSG msg{}; ticks.size() < 6 * 5 && GetMessageA(&msg, nullptr, 0, 0);)
+    MSG msg{};
+    for (int n = 0; n < 6 && GetMessageA(&msg, nullptr, 0, 0); ++n)
         ticks += std::to_string(msg.wParam) + "@" + std::to_string(win32::backend().now()) + " ";
     EXPECT_EQ(ticks, "1@10 1@20 1@30 1@40 2@45 1@50 ");
 }
 
+// The main thread sleeps through the messages that a sleeper posts to its window.
 TEST(Clock, SleepersWakeInTimeOrderOnTheVirtualClock)
 {
     static std::vector<std::pair<char, std::int64_t>> order;
@@ -196,24 +190,14 @@ TEST(Clock, SleepersWakeInTimeOrderOnTheVirtualClock)
         for (int i = 0; i < 2; ++i) {
             Sleep(150);
             order.emplace_back('b', win32::backend().now());
+            win32::postMessage(window, kUser, 0, 0);
         }
-        SendMessageA(window, kEnd, 0, 0);
     });
-    runLoop();
+    Sleep(400);
+    order.emplace_back('m', win32::backend().now());
     // At 300 both wake; the older thread goes first.
     EXPECT_EQ(order, (std::vector<std::pair<char, std::int64_t>>{{'a', 100}, {'b', 150}, {'a', 200}, {'a', 300},
-                                                                  {'b', 300}}));
-}
-
-TEST(Clock, ASleepIsNotCutShortByMessages)
-{
-    static HWND window = makeWindow();
-    start([] {
-        Sleep(100);
-        win32::postMessage(window, kUser, 0, 0);
-    });
-    Sleep(300);
-    EXPECT_EQ(win32::backend().now(), 300);
+                                                                  {'b', 300}, {'m', 400}}));
 }
 
 } // namespace

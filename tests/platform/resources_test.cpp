@@ -3,7 +3,6 @@
 #include "../support/res_builder.h"
 #include "../support/screenless_backend.h"
 
-#include "../../platform/core/realtime.h"
 #include "../../platform/core/resources.h"
 
 #include <mmsystem.h>
@@ -22,7 +21,7 @@ Bytes bytes(const char *text)
     return Bytes(text, text + std::strlen(text));
 }
 
-Bytes &operator<<(Bytes &out, std::uint32_t value)
+Bytes operator<<(Bytes out, std::uint32_t value)
 {
     for (int i = 0; i < 4; ++i)
         out.push_back(std::uint8_t(value >> (8 * i)));
@@ -32,8 +31,7 @@ Bytes &operator<<(Bytes &out, std::uint32_t value)
 // A RIFF chunk, padded to an even length.
 Bytes chunk(const char *id, const Bytes &body)
 {
-    Bytes out(id, id + 4);
-    out << std::uint32_t(body.size());
+    Bytes out = Bytes(id, id + 4) << std::uint32_t(body.size());
     out.insert(out.end(), body.begin(), body.end());
     if (body.size() % 2)
         out.push_back(0);
@@ -51,25 +49,19 @@ Bytes wave(std::initializer_list<Bytes> chunks)
 Bytes pcm(int channels, int rate, int bits)
 {
     int block = channels * bits / 8;
-    Bytes format;
-    format << std::uint32_t(1 | channels << 16) << std::uint32_t(rate) << std::uint32_t(rate * block)
-           << std::uint32_t(block | bits << 16);
-    return chunk("fmt ", format);
+    return chunk("fmt ", Bytes{} << (1 | channels << 16) << rate << rate * block << (block | bits << 16));
 }
 
-// A 1-bit 32 x 32 cursor image: hot spot, header, two colours, XOR and AND masks bottom-up.
+// A 1-bit 32 x 32 cursor image: hot spot, header, two colours, XOR and AND masks bottom-up, where
+// only the top-left pixel (the last stored row) is white and opaque.
 Bytes cursorImage(int hotX, int hotY)
 {
-    Bytes image;
-    image << std::uint32_t(hotX | hotY << 16) << sizeof(BITMAPINFOHEADER) << 32 << 64 << (1 | 1 << 16) << 0 << 0 << 0
-          << 0 << 0 << 0;
-    image << 0 << 0xFFFFFF;
-    Bytes xorMask(128, 0), andMask(128, 0xFF);
-    // Top-left pixel (the last stored row) white and opaque.
-    xorMask[31 * 4] = 0x80;
-    andMask[31 * 4] = 0x7F;
-    image.insert(image.end(), xorMask.begin(), xorMask.end());
-    image.insert(image.end(), andMask.begin(), andMask.end());
+    Bytes image = Bytes{} << (hotX | hotY << 16) << 40 << 32 << 64 << (1 | 1 << 16) << 0 << 0 << 0 << 0 << 0 << 0
+                          << 0 << 0xFFFFFF;
+    image.insert(image.end(), 124, 0);
+    image.insert(image.end(), {0x80, 0, 0, 0});
+    image.insert(image.end(), 124, 0xFF);
+    image.insert(image.end(), {0x7F, 0xFF, 0xFF, 0xFF});
     return image;
 }
 
@@ -92,7 +84,7 @@ protected:
     ResBuilder res;
 };
 
-TEST_F(Resources, FindsByOrdinalAndByNameWithoutCase)
+TEST_F(Resources, FindsByOrdinalAndByNameWithoutCaseAndRefusesWhatIsNotThere)
 {
     HMODULE self = win32::moduleInstance();
     HRSRC png = FindResourceA(nullptr, MAKEINTRESOURCEA(113), "PNG");
@@ -104,10 +96,7 @@ TEST_F(Resources, FindsByOrdinalAndByNameWithoutCase)
     HRSRC wave = FindResourceA(nullptr, "Quack1", "wave");
     ASSERT_NE(wave, nullptr);
     EXPECT_EQ(SizeofResource(nullptr, wave), quack.size());
-}
 
-TEST_F(Resources, RefusesWhatIsNotThere)
-{
     EXPECT_EQ(FindResourceA(nullptr, MAKEINTRESOURCEA(114), "PNG"), nullptr);
     EXPECT_EQ(FindResourceA(nullptr, "QUACK1", "PNG"), nullptr);
     EXPECT_EQ(FindResourceA(reinterpret_cast<HMODULE>(0x1234), MAKEINTRESOURCEA(113), "PNG"), nullptr);

@@ -1,5 +1,6 @@
 // howdy-record from the outside: what it writes, that two runs agree byte for byte, how it
 // refuses bad arguments, and that it harms no file it was not asked to make.
+#include "../support/png_writer.h"
 #include "../support/run.h"
 
 #include "../../platform/headless/headless.h"
@@ -9,6 +10,7 @@
 #include <algorithm>
 #include <csignal>
 #include <filesystem>
+#include <fstream>
 #include <map>
 #include <tuple>
 
@@ -107,7 +109,7 @@ TEST(Record, EscapeEndsTheProgramWithStatusZero)
     EXPECT_EQ(lines.back(), "{\"event\":\"exit\",\"t_ms\":5000,\"code\":0}");
 }
 
-TEST(Record, ADesktopPictureSetsTheScreen)
+TEST(Record, ADesktopPictureSetsTheScreenAndShowsAsViewersShowIt)
 {
     ScratchFolder scratch;
     std::string dir = scratch.path();
@@ -116,6 +118,24 @@ TEST(Record, ADesktopPictureSetsTheScreen)
     auto result = run(kRecord + " --desktop " + dir + "/a/frame-0001.png --max-frames 1 --frames " + dir + "/b");
     ASSERT_EQ(result.status, 0) << result.errors;
     EXPECT_EQ(readFile(dir + "/a/frame-0001.png"), readFile(dir + "/b/frame-0001.png"));
+
+    // 16-bit RGBA: samples are scaled, not taken as linear light, and a transparent or half
+    // transparent pixel shows over black.
+    const std::uint16_t pixels[][4] = {{60000, 0, 65535, 65535}, {65535, 65535, 65535, 0}, {65535, 0, 0, 32768}};
+    std::vector<std::uint8_t> row = {0};
+    for (const auto &pixel : pixels)
+        for (std::uint16_t sample : pixel)
+            row.insert(row.end(), {std::uint8_t(sample >> 8), std::uint8_t(sample)});
+    std::vector<std::uint8_t> png = {137, 80, 78, 71, 13, 10, 26, 10};
+    for (const auto &chunk : {pngChunk("IHDR", {0, 0, 0, 3, 0, 0, 0, 1, 16, 6, 0, 0, 0}),
+                              pngChunk("IDAT", deflateStream(row)), pngChunk("IEND", {})})
+        png.insert(png.end(), chunk.begin(), chunk.end());
+    std::ofstream(dir + "/deep.png", std::ios::binary).write(reinterpret_cast<const char *>(png.data()), std::streamsize(png.size()));
+    ASSERT_EQ(run(kRecord + " --desktop " + dir + "/deep.png --max-frames 1 --frames " + dir + "/c").status, 0);
+    std::string error;
+    auto shown = headless::readPng(dir + "/c/frame-0001.png", error);
+    ASSERT_TRUE(shown) << error;
+    EXPECT_EQ(shown->pixels, (std::vector<std::uint32_t>{0xEA00FF, 0x000000, 0x800000}));
 }
 
 TEST(Record, HelpListsEveryOptionAsTheReadmeDoes)

@@ -9,6 +9,7 @@ OUTDIR is given.  Output is deterministic: a rerun writes the same bytes.
 The badge shows CAMPAIGN_HOST from resources/campaign.h.
 """
 
+import math
 import os
 import sys
 
@@ -36,6 +37,55 @@ def all_sheets(host):
     return {s.name: s for s in sheets}
 
 
+def fringe_pixels(w, h, colours, key):
+    """Art pixels on the edge of the art that look like a blend of the key
+    colour with the art next to them, i.e. the halo an anti-aliased drawing
+    on a key-coloured canvas leaves.  `colours` is a row-major list of RGB.
+
+    An art pixel p next to the background is flagged when, for one of its
+    art neighbours q (clearly different from the key), p lies close to the
+    straight line from the key K to q, between 15% and 80% of the way: that
+    is exactly what p = t*q + (1-t)*K, a coverage blend, produces.  (Closer
+    to q than 80% the key's share is too small to see, and such a pixel
+    cannot be told apart from a blend of two dark art colours.)  An edge
+    pixel within 40 of the key colour itself is flagged too: on screen it
+    reads as a stray key pixel.  Hard-edged art passes because its edge
+    pixels are art colours (mostly the dark outline), which do not sit on
+    a key-to-neighbour line."""
+    bad = []
+    bg = [c == key for c in colours]
+    for y in range(h):
+        for x in range(w):
+            i = y * w + x
+            if bg[i]:
+                continue
+            nbrs = [(x + dx, y + dy) for dx, dy in ((1, 0), (-1, 0), (0, 1), (0, -1))
+                    if 0 <= x + dx < w and 0 <= y + dy < h]
+            if not any(bg[ny * w + nx] for nx, ny in nbrs):
+                continue
+            p = colours[i]
+            if math.dist(p, key) < 40:
+                bad.append((x, y))
+                continue
+            for nx, ny in nbrs:
+                j = ny * w + nx
+                if bg[j]:
+                    continue
+                q = colours[j]
+                d = [q[k] - key[k] for k in range(3)]
+                dd = sum(v * v for v in d)
+                if dd < 60 * 60:
+                    continue
+                t = sum((p[k] - key[k]) * d[k] for k in range(3)) / dd
+                if not 0.15 <= t <= 0.8:
+                    continue
+                off = math.dist(p, [key[k] + t * d[k] for k in range(3)])
+                if off <= max(6.0, 0.05 * math.sqrt(dd)):
+                    bad.append((x, y))
+                    break
+    return bad
+
+
 def check_sheet(sheet, pal, idx):
     """Faults the program would show on screen; stop rather than write them."""
     key = sheet.key
@@ -49,6 +99,10 @@ def check_sheet(sheet, pal, idx):
         # only the top 54 rows are shown; the leg ends may use 54-59, never 60-63
         if any(idx[y * w + x] for y in range(60, 64) for x in range(w)):
             raise ValueError('elephant: art below row 59')
+    # Anti-aliasing against the key leaves a halo of key-tinted pixels round the sprite.
+    bad = fringe_pixels(w, h, [pal[i] for i in idx], key)
+    if bad:
+        raise ValueError('%s: %d key-blended edge pixels, the first at %r' % (sheet.name, len(bad), bad[0]))
 
 
 def build(host=None):

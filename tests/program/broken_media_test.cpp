@@ -1,0 +1,165 @@
+// Broken media: with any one resource hidden or corrupted, the show runs its whole course on the
+// same timeline; a broken sheet draws nothing, a broken sound gives way to the default sound
+// (which is silent here), a broken menu shows nothing, a broken cursor leaves the arrow.
+#include "../support/pixels.h"
+
+#include "../../platform/core/resources.h"
+#include "../../platform/headless/headless.h"
+#include "../../resources/media.h"
+#include "../../state/show_state.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <functional>
+#include <sstream>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace {
+
+// What a show presented and did, a line each: the state after each frame (and whether the frame
+// showed nothing but the desktop), and each outside effect.
+struct Transcript : headless::Observer {
+    void presented(const win32::Surface &frame, std::int64_t tMs) override
+    {
+        win32::Surface desktop = win32::surfaceOf(desktopSurface);
+        bool onlyDesktop = true;
+        for (int y = 0; y < frame.height && onlyDesktop; ++y)
+            onlyDesktop = std::equal(frame.pixels(y), frame.pixels(y) + frame.width, desktop.pixels(y));
+        const ShowState &s = showState;
+        text << "frame " << tMs << " " << s.walkerScene << " " << s.walkerX << " " << s.walkerY << " " << s.frameDelay
+             << " " << s.pulseActive << " " << s.mouthActive << " " << s.escapePhase << " " << s.flightKind << " "
+             << s.elephantActive << " " << s.creatureActive << " " << s.exitTimerArmed
+             << (onlyDesktop ? " desktop" : "") << "\n";
+    }
+    void event(const headless::Event &event) override
+    {
+        text << event.name << " " << event.tMs;
+        for (const auto &[key, value] : event.fields)
+            if (auto *word = std::get_if<std::string>(&value))
+                text << " " << *word;
+        text << "\n";
+    }
+    [[noreturn]] void stalled() override { std::abort(); }
+    std::ostringstream text;
+};
+
+// The whole show on 640 x 480 in a child process, whose program state is still untouched: the
+// pointer over the resting badge at 17500 and a right-click there that dismisses the menu.
+std::string showInChild(const std::function<void()> &breakSomething)
+{
+    int pipeEnds[2];
+    if (pipe(pipeEnds) != 0)
+        return "no pipe";
+    pid_t child = fork();
+    if (child == 0) {
+        close(pipeEnds[0]);
+        breakSomething();
+        headless::Config config;
+        config.width = 640;
+        config.height = 480;
+        config.input = {{17500, headless::InputEvent::Type::Move, 0, 300, 200},
+                        {17600, headless::InputEvent::Type::Click, 0, 300, 200, true, 0}};
+        Transcript transcript;
+        headless::start(config, &transcript);
+        int code = WinMain(win32::moduleInstance(), nullptr, nullptr, SW_SHOWNORMAL);
+        transcript.text << "exit " << code << "\n";
+        std::string text = transcript.text.str();
+        for (std::size_t at = 0; at < text.size();) {
+            ssize_t wrote = write(pipeEnds[1], text.data() + at, text.size() - at);
+            if (wrote <= 0)
+                break;
+            at += std::size_t(wrote);
+        }
+        std::_Exit(0);
+    }
+    close(pipeEnds[1]);
+    std::string text;
+    char buffer[65536];
+    for (ssize_t got; (got = read(pipeEnds[0], buffer, sizeof buffer)) > 0;)
+        text.append(buffer, std::size_t(got));
+    close(pipeEnds[0]);
+    int status = 0;
+    waitpid(child, &status, 0);
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0 ? text : "the show crashed";
+}
+
+std::string replaced(std::string text, const std::string &from, const std::string &to)
+{
+    for (std::size_t at = 0; (at = text.find(from, at)) != std::string::npos; at += to.size())
+        text.replace(at, from.size(), to);
+    return text;
+}
+
+std::string without(const std::string &text, const std::string &linesStarting)
+{
+    std::istringstream lines(text);
+    std::string kept;
+    for (std::string line; std::getline(lines, line);)
+        if (line.rfind(linesStarting, 0) != 0)
+            kept += line + "\n";
+    return kept;
+}
+
+TEST(BrokenMedia, TheShowKeepsItsCourseWithAnyOneResourceHiddenOrCorrupted)
+{
+    const std::string normal = showInChild([] {});
+    ASSERT_NE(normal.find("cursor 17500 hand\n"), std::string::npos) << normal;
+    ASSERT_NE(normal.find("menu 17600\n"), std::string::npos);
+    ASSERT_NE(normal.find("exit 0"), std::string::npos);
+
+    struct Broken {
+        LPCSTR type;
+        LPCSTR name;
+        std::function<std::string(const std::string &)> expected; // from the normal transcript
+    };
+    std::vector<Broken> cases;
+    // A broken sheet changes nothing but what is drawn: the frame flags differ, nothing else.
+    auto sameTimeline = [](const std::string &text) { return replaced(text, " desktop\n", "\n"); };
+#define BROKEN_SHEET(sheet, id, file, width, height, frames, stripHeight, key) \
+    cases.push_back({"PNG", MAKEINTRESOURCEA(id), sameTimeline});
+    SPRITE_SHEETS(BROKEN_SHEET)
+#undef BROKEN_SHEET
+#define BROKEN_SOUND(constant, name, file)                                                           \
+    cases.push_back({"WAVE", #name, [](const std::string &text) {                                  \
+                         return replaced(text, " " + std::string(#name) + "\n", " SystemDefault\n"); \
+                     }});
+    SOUNDS(BROKEN_SOUND)
+#undef BROKEN_SOUND
+    cases.push_back({RT_GROUP_CURSOR, "Hand", [](const std::string &text) {
+                         return replaced(replaced(text, "cursor 17500 hand", "cursor 17500 arrow"), "cursor 17600 hand", "cursor 17600 arrow");
+                     }});
+    cases.push_back({RT_MENU, MAKEINTRESOURCEA(IDR_POPUP_MENU),
+                     [](const std::string &text) { return without(text, "menu "); }});
+    cases.push_back({RT_GROUP_ICON, MAKEINTRESOURCEA(IDI_HOWDY), [](const std::string &text) { return text; }});
+
+    for (const Broken &broken : cases) {
+        for (auto fault : {win32::ResourceFault::Hidden, win32::ResourceFault::Corrupted}) {
+            SCOPED_TRACE(testing::Message() << (IS_INTRESOURCE(broken.name) ? std::to_string(LOWORD(broken.name)) : broken.name)
+                                            << (fault == win32::ResourceFault::Hidden ? " hidden" : " corrupted"));
+            std::string shown = showInChild([&] {
+                if (!win32::breakResource(broken.type, broken.name, fault))
+                    std::_Exit(1);
+            });
+            bool isSheet = !IS_INTRESOURCE(broken.type) && broken.type == std::string("PNG");
+            EXPECT_EQ(isSheet ? sameTimeline(shown) : shown, broken.expected(normal));
+        }
+    }
+}
+
+TEST(BrokenMedia, AHiddenWalkSheetLeavesTheDesktopBareWhileHeWalks)
+{
+    const std::string shown = showInChild([] { win32::breakResource("PNG", MAKEINTRESOURCEA(113), win32::ResourceFault::Hidden); });
+    std::istringstream lines(shown);
+    int frames = 0, bare = 0;
+    for (std::string line; std::getline(lines, line) && frames < 25;) {
+        if (line.rfind("frame ", 0) == 0) {
+            ++frames;
+            bare += line.ends_with(" desktop");
+        }
+    }
+    EXPECT_EQ(bare, 25) << shown.substr(0, 2000);
+}
+
+} // namespace
