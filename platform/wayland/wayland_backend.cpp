@@ -2,6 +2,7 @@
 // output the show may cover, and only then make the overlay; and its sounds, which ALSA plays as
 // on X11.
 #include "wayland_backend.h"
+#include "wayland_menu.h"
 
 namespace wayland {
 

@@ -94,6 +94,7 @@ private:
     struct OverlayEvents;
     struct SeatEvents;
     struct NativeWindow;
+    struct Menu;
 
     WaylandBackend() = default;
 
@@ -133,6 +134,13 @@ private:
     void pointerMotion(double x, double y);
     void pointerButton(std::uint32_t button, bool pressed);
     void showCursor();
+
+    // wayland_menu.cpp: while a menu is up, it takes the pointer and the keys (true when taken).
+    void showMenu();
+    void endMenu(UINT command);
+    bool menuPointer(wl_surface *focus, double x, double y);
+    bool menuButton(wl_surface *focus, std::uint32_t button, bool pressed);
+    bool menuKey(xkb_keysym_t symbol, bool pressed);
 
     // wayland_cursor.cpp: a surface showing the cursor at the output's scale, and its hot spot.
     struct CursorImage {
@@ -209,6 +217,12 @@ private:
     std::optional<std::pair<std::uint32_t, const win32::Cursor *>> shownCursor_;
     std::map<const win32::Cursor *, CursorImage> cursorImages_;
     std::optional<CursorImage> arrow_;
+
+    // The popup menu up now, which the main thread waits on in TrackPopupMenu; menuMutex_ is
+    // taken before surfaceMutex_.
+    std::mutex menuMutex_;
+    std::condition_variable menuDone_;
+    std::unique_ptr<Menu> menu_;
 
     std::unique_ptr<x11::AlsaSound> sound_;
 };

@@ -195,6 +195,8 @@ void WaylandBackend::keyboardKey(std::uint32_t key, bool pressed)
     xkb_layout_index_t layout = xkb_state_key_get_layout(keyState_.get(), code);
     if (xkb_keymap_key_get_syms_by_level(keymap_.get(), code, layout, 0, &symbols) < 1)
         return;
+    if (menuKey(symbols[0], pressed))
+        return;
     HWND window = window_;
     if (WPARAM virtualCode = virtualKey(symbols[0]); virtualCode && window)
         win32::postMessage(window, pressed ? WM_KEYDOWN : WM_KEYUP, virtualCode, pressed ? 1 : LPARAM(0xC0000001u));
@@ -216,6 +218,13 @@ void WaylandBackend::pointerMotion(double x, double y)
 {
     POINT at;
     WPARAM buttons;
+    wl_surface *focus;
+    {
+        std::lock_guard lock(pointerMutex_);
+        focus = pointerFocus_;
+    }
+    if (output_ && menuPointer(focus, x, y))
+        return;
     {
         std::lock_guard lock(pointerMutex_);
         // Before the output is known there are no pixels to count in, nor a window to tell.
@@ -232,10 +241,18 @@ void WaylandBackend::pointerButton(std::uint32_t button, bool pressed)
 {
     POINT at;
     WPARAM buttons;
+    wl_surface *focus;
     {
         std::lock_guard lock(pointerMutex_);
         WPARAM bit = buttonBit(button);
         buttons_ = pressed ? buttons_ | bit : buttons_ & ~bit;
+        focus = pointerFocus_;
+    }
+    if (menuButton(focus, button, pressed))
+        return;
+    {
+        std::lock_guard lock(pointerMutex_);
+        WPARAM bit = buttonBit(button);
         if (pointerFocus_ != surface_ || !bit)
             return;
         at = pointerAt_;
@@ -267,7 +284,8 @@ void WaylandBackend::showCursor()
     // Until the output is known, so is not the scale to draw at: the next move sets the cursor.
     if (!pointer_ || !pointerFocus_ || !output_)
         return;
-    bool arrow = !cursor_ || cursor_->name == "arrow";
+    // Over a menu, the arrow.
+    bool arrow = !cursor_ || cursor_->name == "arrow" || pointerFocus_ != surface_;
     if (shownCursor_ && shownCursor_->first == enterSerial_ && shownCursor_->second == (arrow ? nullptr : cursor_))
         return;
     shownCursor_ = std::pair(enterSerial_, arrow ? nullptr : cursor_);

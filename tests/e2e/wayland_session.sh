@@ -117,8 +117,14 @@ pixels_differing() {
     fi
 }
 
-# The bounding box (WxH+X+Y) of the pixels that differ between two pictures of one size.
+# The bounding box (WxH+X+Y) of the pixels that differ between two pictures of one size, within
+# region $3 (WxH+X+Y, the box then counted from its corner) if given.
 difference_box() {
+    if [ -n "${3:-}" ]; then
+        convert "$1" -crop "$3" +repage "$work/difference-a.png"
+        convert "$2" -crop "$3" +repage "$work/difference-b.png"
+        set -- "$work/difference-a.png" "$work/difference-b.png"
+    fi
     compare "$1" "$2" -compose src -highlight-color white -lowlight-color black "$work/difference.png" 2>/dev/null || true
     convert "$work/difference.png" -trim -format "%wx%h%X%Y" info: 2>/dev/null
 }

@@ -1,8 +1,9 @@
 #!/bin/sh
 # howdy on headless sway, one compositor for every check: the overlay is the screen it covers,
-# at output scales 1, 2 and 1.25; on the second of two outputs the badge rests in its middle and
-# the pointer over it is the hand, and the show ends by its timer and opens the page; a right
-# click shows the menu, whose "Exit" ends the show; the compositor's death ends it with status 1.
+# at output scales 1, 2 and 1.25, and through the screenshot portal too; on the second of two
+# outputs the badge rests in its middle and the pointer over it is the hand, and the show ends by
+# its timer and opens the page; a right click shows the menu, whose "Exit" ends the show; the
+# compositor's death ends it with status 1.
 # Usage: wayland_show.sh HOWDY HOWDY_RECORD WAYLAND_POINTER HAND_CURSOR
 set -eu
 howdy=$1
@@ -147,8 +148,41 @@ done
     fail "the browser was not started with the page (it noted: $(cat "$work/launched" 2>/dev/null))"
 echo "over the badge the cursor is the hand; the exit timer opens the page and ends the show"
 
-# The compositor dies mid-show: howdy ends within a second, with status 1.
+# A right click shows the menu at the pointer, three rows high; Esc takes it away and the show
+# goes on; "Exit", its last row, ends the show.
 swaymsg -q focus output HEADLESS-1
+show_starts HEADLESS-1
+pointer move 600 300
+grim -o HEADLESS-1 "$work/no-menu.png"
+menu_box() {
+    pointer click right
+    [ -n "$(wait_for_change "$work/no-menu.png" 400x200+600+300 5 grim -o HEADLESS-1)" ] || fail "no menu appeared"
+    sleep 0.3
+    grim -o HEADLESS-1 "$work/menu.png"
+    box=$(difference_box "$work/no-menu.png" "$work/menu.png" 500x200+590+290)
+}
+menu_box
+case $box in
+*x*+10+10) ;;
+*) fail "the menu is at $box from (590, 290), not at the pointer (600, 300)" ;;
+esac
+w=${box%%x*}
+rest=${box#*x}
+h=${rest%%+*}
+[ "$w" -ge 120 ] && [ "$h" -ge 54 ] && [ "$h" -le 66 ] || fail "the menu is $box: not three rows"
+wtype -s 300 -k Escape
+sleep 0.5
+grim -o HEADLESS-1 "$work/dismissed.png"
+[ "$(pixels_differing "$work/no-menu.png" "$work/dismissed.png" ${w}x$h+600+300)" = 0 ] || fail "Esc left the menu up"
+kill -0 "$howdy_pid" 2>/dev/null || fail "Esc on the menu ended the show"
+menu_box
+pointer move 640 $((300 + h * 5 / 6))
+pointer click left
+wait_howdy 5
+[ "$status" = 0 ] || fail "the menu's Exit ended howdy with status $status"
+echo "a right click shows the menu at the pointer; Esc dismisses it, its Exit ends the show"
+
+# The compositor dies mid-show: howdy ends within a second, with status 1.
 show_starts HEADLESS-1
 kill -- "-$sway_pid"
 sway_pid=
