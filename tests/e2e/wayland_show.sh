@@ -1,9 +1,9 @@
 #!/bin/sh
 # howdy on headless sway, one compositor for every check: the overlay is the screen it covers,
-# at output scales 1, 2 and 1.25, and through the screenshot portal too; on the second of two
-# outputs the badge rests in its middle and the pointer over it is the hand, and the show ends by
-# its timer and opens the page; a right click shows the menu, whose "Exit" ends the show; the
-# compositor's death ends it with status 1.
+# at output scales 1, 2 and 1.25, on an output turned a quarter, and through the screenshot
+# portal too; on the second of two outputs the badge rests in its middle and the pointer over it
+# is the hand, and the show ends by its timer and opens the page; a right click shows the menu,
+# whose "Exit" ends the show; the compositor's death ends it with status 1.
 # Usage: wayland_show.sh HOWDY HOWDY_RECORD WAYLAND_POINTER HAND_CURSOR
 set -eu
 howdy=$1
@@ -51,15 +51,15 @@ esc_ends() {
     [ "$status" = 0 ] || fail "$1: Esc ended howdy with status $status"
 }
 
-for scale in 1 2 1.25; do
-    swaymsg -q output HEADLESS-1 scale $scale
+for setting in "scale 1" "scale 2" "scale 1.25" "transform 90"; do
+    swaymsg -q output HEADLESS-1 $setting
     sleep 0.5
     show_starts HEADLESS-1
-    overlay_is_the_screen "scale $scale"
-    esc_ends "scale $scale"
+    overlay_is_the_screen "$setting"
+    esc_ends "$setting"
 done
-swaymsg -q output HEADLESS-1 scale 1
-echo "the overlay is the screen, bar included, at scales 1, 2 and 1.25; Esc ends the show"
+swaymsg -q output HEADLESS-1 scale 1 transform normal
+echo "the overlay is the screen, bar included, at scales 1, 2 and 1.25 and turned a quarter; Esc ends the show"
 
 # The screenshot portal's route, forced: xdg-desktop-portal with its wlroots backend (which wants
 # PipeWire) on a session bus of the test's own gives the same snapshot, and the picture file it
