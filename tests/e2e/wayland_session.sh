@@ -7,9 +7,14 @@
 
 work=$(mktemp -d)
 sway_pid=
+# Ends everything the script started, in its process group where it has one of its own; what
+# already ended is passed over.
 cleanup() {
+    set +e
     [ -z "$sway_pid" ] || kill -- "-$sway_pid" 2>/dev/null
-    for pid in $(cat "$work"/*.pid 2>/dev/null); do kill -- "-$pid" 2>/dev/null || kill "$pid" 2>/dev/null; done
+    for pid in $(cat "$work"/*.pid 2>/dev/null); do
+        kill -- "-$pid" 2>/dev/null || kill "$pid" 2>/dev/null
+    done
     sleep 0.2
     rm -rf "$work"
 }

@@ -1,7 +1,7 @@
 #!/bin/sh
 # howdy on headless sway, one compositor for every check: the overlay is the screen it covers,
-# at output scales 1, 2 and 1.25, on an output turned a quarter, and through the screenshot
-# portal too; on the second of two outputs the badge rests in its middle and the pointer over it
+# at output scales 1, 2 and 1.25, on an output turned a quarter either way, and through the
+# screenshot portal too; on the second of two outputs the badge rests in its middle and the pointer over it
 # is the hand, and the show ends by its timer and opens the page; a right click shows the menu,
 # whose "Exit" ends the show; the compositor's death ends it with status 1.
 # Usage: wayland_show.sh HOWDY HOWDY_RECORD WAYLAND_POINTER HAND_CURSOR
@@ -51,7 +51,7 @@ esc_ends() {
     [ "$status" = 0 ] || fail "$1: Esc ended howdy with status $status"
 }
 
-for setting in "scale 1" "scale 2" "scale 1.25" "transform 90"; do
+for setting in "scale 1" "scale 2" "scale 1.25" "transform 90" "transform 270"; do
     swaymsg -q output HEADLESS-1 $setting
     sleep 0.5
     show_starts HEADLESS-1
@@ -59,12 +59,13 @@ for setting in "scale 1" "scale 2" "scale 1.25" "transform 90"; do
     esc_ends "$setting"
 done
 swaymsg -q output HEADLESS-1 scale 1 transform normal
-echo "the overlay is the screen, bar included, at scales 1, 2 and 1.25 and turned a quarter; Esc ends the show"
+echo "the overlay is the screen, bar included, at scales 1, 2 and 1.25 and turned either way; Esc ends the show"
 
 # The screenshot portal's route, forced: xdg-desktop-portal with its wlroots backend (which wants
 # PipeWire) on a session bus of the test's own gives the same snapshot, and the picture file it
 # makes is gone after. No pointer exists yet, so no cursor is in any picture.
-XDG_CURRENT_DESKTOP=sway:gnome XDG_RUNTIME_DIR="$work/home/run" setsid dbus-run-session -- \
+XDG_CURRENT_DESKTOP=sway:gnome HOME="$work/home" XDG_RUNTIME_DIR="$work/home/run" XDG_CONFIG_HOME="$work/home/config" \
+    XDG_DATA_HOME="$work/home/data" XDG_CACHE_HOME="$work/home/cache" XDG_STATE_HOME="$work/home/state" setsid dbus-run-session -- \
     sh -c 'echo "$DBUS_SESSION_BUS_ADDRESS" >"$0"; pipewire & exec sleep 600' "$work/bus" >"$work/dbus.log" 2>&1 &
 echo $! >"$work/dbus.pid"
 for _ in $(seq 50); do
@@ -148,8 +149,8 @@ done
     fail "the browser was not started with the page (it noted: $(cat "$work/launched" 2>/dev/null))"
 echo "over the badge the cursor is the hand; the exit timer opens the page and ends the show"
 
-# A right click shows the menu at the pointer, three rows high; Esc takes it away and the show
-# goes on; "Exit", its last row, ends the show.
+# A right click shows the menu at the pointer, three rows high; Esc takes it away, and so does a
+# click beside it, and the show goes on; "Exit", its last row, ends the show.
 swaymsg -q focus output HEADLESS-1
 show_starts HEADLESS-1
 pointer move 600 300
@@ -170,17 +171,25 @@ w=${box%%x*}
 rest=${box#*x}
 h=${rest%%+*}
 [ "$w" -ge 120 ] && [ "$h" -ge 54 ] && [ "$h" -le 66 ] || fail "the menu is $box: not three rows"
+menu_dismissed() {
+    sleep 0.5
+    grim -o HEADLESS-1 "$work/dismissed.png"
+    [ "$(pixels_differing "$work/no-menu.png" "$work/dismissed.png" ${w}x$h+600+300)" = 0 ] || fail "$1 left the menu up"
+    kill -0 "$howdy_pid" 2>/dev/null || fail "$1 on the menu ended the show"
+}
 wtype -s 300 -k Escape
-sleep 0.5
-grim -o HEADLESS-1 "$work/dismissed.png"
-[ "$(pixels_differing "$work/no-menu.png" "$work/dismissed.png" ${w}x$h+600+300)" = 0 ] || fail "Esc left the menu up"
-kill -0 "$howdy_pid" 2>/dev/null || fail "Esc on the menu ended the show"
+menu_dismissed Esc
+menu_box
+pointer move 300 200
+pointer click left
+pointer move 600 300
+menu_dismissed "a click beside it"
 menu_box
 pointer move 640 $((300 + h * 5 / 6))
 pointer click left
 wait_howdy 5
 [ "$status" = 0 ] || fail "the menu's Exit ended howdy with status $status"
-echo "a right click shows the menu at the pointer; Esc dismisses it, its Exit ends the show"
+echo "a right click shows the menu at the pointer; Esc or a click beside it dismisses it, its Exit ends the show"
 
 # The compositor dies mid-show: howdy ends within a second, with status 1.
 show_starts HEADLESS-1
