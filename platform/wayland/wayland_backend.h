@@ -52,12 +52,11 @@ namespace wayland {
 struct Output {
     wl_output *proxy = nullptr;
     zxdg_output_v1 *xdgOutput = nullptr;
-    std::uint32_t globalName = 0;
     std::string name;
     int modeWidth = 0, modeHeight = 0; // the current mode, in pixels
     std::int32_t transform = WL_OUTPUT_TRANSFORM_NORMAL;
     std::int32_t scale = 1;
-    int x = 0, y = 0;           // position in the layout (wl_output.geometry)
+    int x = 0, y = 0;                   // position in the layout (wl_output.geometry)
     std::optional<LogicalRect> logical; // from xdg-output
 
     // The output's pixels as the user sees them: the mode, turned by the transform.

@@ -196,16 +196,15 @@ bool WaylandBackend::takeSnapshots(const std::vector<Output *> &outputs, std::ma
     if (tryProtocol("ext", imageCopy_ && outputSources_, &WaylandBackend::captureByImageCopy) ||
         tryProtocol("wlr", screencopy_ != nullptr, &WaylandBackend::captureByScreencopy))
         return true;
-    if (route.empty() || route == "portal") {
-        std::string why;
-        if (captureByPortal(outputs, into, why))
-            return true;
-        error = "no way to read the screen: the compositor offers no screen capture protocol that worked, "
-                "and the screenshot portal " +
-                why;
-        return false;
-    }
-    error = "the " + route + " snapshot route is not offered or failed";
+    std::string why;
+    if ((route.empty() || route == "portal") && captureByPortal(outputs, into, why))
+        return true;
+    if (route.empty())
+        error = "no way to read the screen: no screen capture protocol worked, and the screenshot portal " + why;
+    else if (route == "portal")
+        error = "the screenshot portal " + why;
+    else
+        error = "the " + route + " screen capture protocol is not offered or failed";
     return false;
 }
 

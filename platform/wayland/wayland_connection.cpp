@@ -138,7 +138,6 @@ struct WaylandBackend::RegistryEvents {
                 static_cast<wp_cursor_shape_manager_v1 *>(bind(wp_cursor_shape_manager_v1_interface, 1));
         else if (is == wl_output_interface.name) {
             auto output = std::make_unique<Output>();
-            output->globalName = name;
             output->proxy = static_cast<wl_output *>(bind(wl_output_interface, 4));
             wl_output_add_listener(output->proxy, &OutputEvents::listener, output.get());
             self->outputs_.push_back(std::move(output));

@@ -281,7 +281,7 @@ void WaylandBackend::setCursor(const win32::Cursor *cursor)
 // is made again only when the cursor or the pointer's entry changed.
 void WaylandBackend::showCursor()
 {
-    // Until the output is known, so is not the scale to draw at: the next move sets the cursor.
+    // Before the output is known there is no scale to draw at: the next move sets the cursor.
     if (!pointer_ || !pointerFocus_ || !output_)
         return;
     // Over a menu, the arrow.

@@ -1,9 +1,10 @@
 #!/bin/sh
 # howdy on headless sway, one compositor for every check: the overlay is the screen it covers,
 # at output scales 1, 2 and 1.25, on an output turned a quarter either way, and through the
-# screenshot portal too; on the second of two outputs the badge rests in its middle and the pointer over it
-# is the hand, and the show ends by its timer and opens the page; a right click shows the menu,
-# whose "Exit" ends the show; the compositor's death ends it with status 1.
+# screenshot portal too; on the second of two outputs the badge rests in its middle and the
+# pointer over it is the hand, and the show ends by its timer and opens the page; a right click
+# shows the menu, whose "Exit" ends the show; HOWDY_OUTPUT names the output to cover; the
+# compositor's death ends the show with status 1.
 # Usage: wayland_show.sh HOWDY HOWDY_RECORD WAYLAND_POINTER HAND_CURSOR
 set -eu
 howdy=$1
@@ -191,10 +192,12 @@ wait_howdy 5
 [ "$status" = 0 ] || fail "the menu's Exit ended howdy with status $status"
 echo "a right click shows the menu at the pointer; Esc or a click beside it dismisses it, its Exit ends the show"
 
-# The compositor dies mid-show: howdy ends within a second, with status 1.
-show_starts HEADLESS-1
+# The output named by HOWDY_OUTPUT is covered, not the focused one. The compositor dies mid-show:
+# howdy ends within a second, with status 1.
+swaymsg -q focus output HEADLESS-2
+show_starts HEADLESS-1 HOWDY_OUTPUT=HEADLESS-1
 kill -- "-$sway_pid"
 sway_pid=
 wait_howdy 1
 [ "$status" = 1 ] || fail "with the compositor gone howdy ended with status $status (124: not within a second)"
-echo "with the compositor gone howdy ends at once with status 1"
+echo "HOWDY_OUTPUT names the output to cover; with the compositor gone howdy ends at once with status 1"
