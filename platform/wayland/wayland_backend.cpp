@@ -4,6 +4,8 @@
 #include "wayland_backend.h"
 #include "wayland_menu.h"
 
+#include <wayland-cursor.h>
+
 namespace wayland {
 
 std::unique_ptr<WaylandBackend> WaylandBackend::open(std::string &error)
@@ -29,8 +31,43 @@ std::unique_ptr<WaylandBackend> WaylandBackend::open(std::string &error)
     return backend;
 }
 
-// Only a backend that failed to open is destroyed; dropping the connection unmaps what it made.
-WaylandBackend::~WaylandBackend() = default;
+// Only a backend that failed to open is destroyed. The client side of every object it holds goes
+// with it; dropping the connection then unmaps whatever the compositor showed.
+WaylandBackend::~WaylandBackend()
+{
+    auto drop = [](auto *proxy) {
+        if (proxy)
+            wl_proxy_destroy(reinterpret_cast<wl_proxy *>(proxy));
+    };
+    for (auto &output : outputs_) {
+        drop(output->xdgOutput);
+        drop(output->proxy);
+    }
+    drop(layerSurface_);
+    drop(toplevel_);
+    drop(xdgSurface_);
+    drop(viewport_);
+    drop(surface_);
+    drop(cursorShapeDevice_);
+    drop(pointer_);
+    drop(keyboard_);
+    if (cursorTheme_)
+        wl_cursor_theme_destroy(cursorTheme_);
+    drop(compositor_);
+    drop(subcompositor_);
+    drop(shm_);
+    drop(seat_);
+    drop(wmBase_);
+    drop(layerShell_);
+    drop(viewporter_);
+    drop(xdgOutputManager_);
+    drop(activation_);
+    drop(screencopy_);
+    drop(imageCopy_);
+    drop(outputSources_);
+    drop(cursorShapes_);
+    drop(registry_);
+}
 
 void WaylandBackend::playSound(const win32::Wave &wave, const std::string &)
 {
