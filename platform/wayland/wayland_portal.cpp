@@ -19,9 +19,10 @@ namespace wayland {
 
 namespace {
 
-// A permission dialog may stand between the call and the answer.
+// The portal may first have to be started, and a permission dialog may stand between the call
+// and the answer.
+constexpr std::uint64_t kCallTimeoutUs = 25'000'000;
 constexpr std::uint64_t kAnswerTimeoutUs = 60'000'000;
-constexpr std::uint64_t kCallTimeoutUs = 10'000'000;
 
 struct BusDeleter {
     void operator()(sd_bus *bus) const { sd_bus_flush_close_unref(bus); }

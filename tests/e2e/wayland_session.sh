@@ -123,15 +123,10 @@ pixels_differing() {
 }
 
 # The bounding box (WxH+X+Y) of the pixels that differ between two pictures of one size, within
-# region $3 (WxH+X+Y, the box then counted from its corner) if given.
+# region $3 (WxH+X+Y, the box then counted from its corner) if given; 0x0+0+0 when none does.
 difference_box() {
-    if [ -n "${3:-}" ]; then
-        convert "$1" -crop "$3" +repage "$work/difference-a.png"
-        convert "$2" -crop "$3" +repage "$work/difference-b.png"
-        set -- "$work/difference-a.png" "$work/difference-b.png"
-    fi
-    compare "$1" "$2" -compose src -highlight-color white -lowlight-color black "$work/difference.png" 2>/dev/null || true
-    convert "$work/difference.png" -trim -format "%wx%h%X%Y" info: 2>/dev/null
+    convert "$1" "$2" ${3:+-crop "$3" +repage} -compose difference -composite -fill white +opaque black \
+        -trim -format "%wx%h%X%Y" info: 2>/dev/null | sed 's/^1x1-1-1$/0x0+0+0/'
 }
 
 # Takes screenshots with the command "$4 ..." (given the file to write) until one differs from

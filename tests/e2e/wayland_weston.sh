@@ -48,8 +48,10 @@ echo "without a way to read the screen and without X howdy fails with one line"
 
 # No portal but an X display: howdy says it shows on X11 instead, and does.
 start_howdy DISPLAY="$DISPLAY"
-window=$(timeout 10 xdotool search --sync --name "Howdy Partner" | head -n 1)
+window=$(timeout 10 xdotool search --sync --onlyvisible --name "Howdy Partner" | head -n 1)
 [ -n "$window" ] || fail "howdy did not fall back to X11"
+# Mapped, it takes the keyboard.
+sleep 0.5
 grep -v ALSA "$work/howdy.log" | grep -q "; showing on X11 instead$" || fail "howdy fell back to X11 without saying so"
 [ "$(grep -c "^howdy:" "$work/howdy.log")" = 1 ] || fail "howdy said more than one line on falling back"
 xdotool key Escape
