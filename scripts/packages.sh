@@ -6,7 +6,7 @@ BUILD_PACKAGES="cmake make g++ pkg-config zlib1g-dev libpng-dev libwebp-dev libx
   libfontconfig-dev"
 TEST_PACKAGES="g++-mingw-w64-x86-64 libz-mingw-w64-dev wine wine64 xvfb x11-utils xdotool imagemagick
   python3 python3-pil clang libclang-rt-14-dev xdg-utils
-  sway swaybg grim wtype weston dbus-daemon xdg-desktop-portal xdg-desktop-portal-wlr xdg-desktop-portal-gtk
+  sway swaybg grim wtype weston dbus-daemon dbus-bin xdg-desktop-portal xdg-desktop-portal-wlr xdg-desktop-portal-gtk
   pipewire-bin python3-dbus python3-gi fonts-dejavu-core"
 
 install_packages() {

@@ -73,6 +73,11 @@ for _ in $(seq 50); do
     [ -s "$work/bus" ] && break
     sleep 0.1
 done
+# The portal is started and asked its version first: a cold start can take long on a busy machine.
+DBUS_SESSION_BUS_ADDRESS="$(cat "$work/bus")" dbus-send --session --print-reply --reply-timeout=60000 \
+    --dest=org.freedesktop.portal.Desktop /org/freedesktop/portal/desktop org.freedesktop.DBus.Properties.Get \
+    string:org.freedesktop.portal.Screenshot string:version >"$work/portal-version" 2>&1 ||
+    fail "the screenshot portal did not start: $(cat "$work/portal-version")"
 portal_file=/tmp/out.png
 [ -e $portal_file ] && portal_file=
 show_starts HEADLESS-1 HOWDY_SNAPSHOT=portal DBUS_SESSION_BUS_ADDRESS="$(cat "$work/bus")"
