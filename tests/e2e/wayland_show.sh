@@ -93,7 +93,7 @@ swaymsg -q output HEADLESS-2 mode 1024x768 position 1280 0 scale 2 bg "$desktop"
 swaymsg -q focus output HEADLESS-2
 sleep 1
 grim -o HEADLESS-1 "$work/first-before.png"
-show_starts HEADLESS-2
+show_starts HEADLESS-2 WAYLAND_DEBUG=1
 overlay_is_the_screen "second output"
 grim -o HEADLESS-1 "$work/first.png"
 [ "$(pixels_differing "$work/first-before.png" "$work/first.png")" = 0 ] || fail "the first output changed"
@@ -143,6 +143,10 @@ convert "$hand" -filter point -resize 200% "$work/hand-2x.png"
 convert "$work/bare.png" "$work/hand-2x.png" -geometry +$((512 + 2 * nudge))+384 -composite "$work/expected.png"
 [ "$(pixels_differing "$work/expected.png" "$work/hand.png" 66x64+512+384)" = 0 ] ||
     fail "over the badge the cursor is not the hand at twice its size"
+# Drawn at twice its size by howdy, not enlarged by the compositor (which sway's renderer does
+# just as sharply): a 64 x 64 ARGB buffer on a surface of scale 2.
+grep -q 'create_buffer(new id wl_buffer@[0-9]*, 0, 64, 64, 256, 0)' "$work/howdy.log" &&
+    grep -q 'set_buffer_scale(2)' "$work/howdy.log" || fail "the hand was not drawn for scale 2"
 
 wait_howdy 8
 [ "$status" = 0 ] || fail "the exit timer ended howdy with status $status"
