@@ -181,8 +181,11 @@ rest=${box#*x}
 h=${rest%%+*}
 [ "$w" -ge 120 ] && [ "$h" -ge 54 ] && [ "$h" -le 66 ] || fail "the menu is $box: not three rows"
 menu_dismissed() {
-    sleep 0.5
-    grim -o HEADLESS-1 "$work/dismissed.png"
+    for _ in $(seq 20); do
+        sleep 0.2
+        grim -o HEADLESS-1 "$work/dismissed.png"
+        [ "$(pixels_differing "$work/no-menu.png" "$work/dismissed.png" ${w}x$h+600+300)" = 0 ] && break
+    done
     [ "$(pixels_differing "$work/no-menu.png" "$work/dismissed.png" ${w}x$h+600+300)" = 0 ] || fail "$1 left the menu up"
     kill -0 "$howdy_pid" 2>/dev/null || fail "$1 on the menu ended the show"
 }
