@@ -288,6 +288,27 @@ extern "C" BOOL WINAPI Rectangle(HDC handle, int left, int top, int right, int b
     return TRUE;
 }
 
+extern "C" COLORREF WINAPI GetPixel(HDC handle, int x, int y)
+{
+    auto target = targetOf(handle);
+    if (!target)
+        return CLR_INVALID;
+    Surface s = target->surface;
+    std::uint32_t screenPixel = 0;
+    if (target->kind == DeviceContext::Target::Screen) {
+        if (x < 0 || y < 0 || x >= backend().screenWidth() || y >= backend().screenHeight())
+            return CLR_INVALID;
+        s = Surface{reinterpret_cast<std::uint8_t *>(&screenPixel), 1, 1, 4, 32};
+        backend().captureScreen(x, y, s);
+        x = y = 0;
+    }
+    if (x < 0 || y < 0 || x >= s.width || y >= s.height)
+        return CLR_INVALID;
+    if (s.monochrome())
+        return s.monoBit(x, y) ? RGB(255, 255, 255) : RGB(0, 0, 0);
+    return colourFromPixel(s.pixels(y)[x]);
+}
+
 extern "C" BOOL WINAPI BitBlt(HDC destinationHandle, int x, int y, int width, int height, HDC sourceHandle,
                               int sourceX, int sourceY, DWORD code)
 {

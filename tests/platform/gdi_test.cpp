@@ -281,6 +281,41 @@ TEST(Handles, StaleWrongKindAndBusyHandlesAreRefused)
     EXPECT_EQ(SetBkColor(dc, kRed), CLR_INVALID);
 }
 
+TEST(Handles, TheGdiObjectCountFollowsWhatTheProcessMakesAndDeletes)
+{
+    auto count = [] { return GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS); };
+    DWORD before = count();
+    HDC dc = CreateCompatibleDC(nullptr), screen = GetDC(nullptr);
+    HBITMAP bitmap = CreateBitmap(4, 4, 1, 1, nullptr);
+    HBRUSH brush = CreateSolidBrush(kRed);
+    HPEN pen = CreatePen(PS_SOLID, 1, kRed);
+    EXPECT_EQ(count(), before + 5) << "stock objects are the system's";
+    SelectObject(dc, bitmap);
+    ReleaseDC(nullptr, screen);
+    DeleteObject(brush);
+    DeleteObject(pen);
+    EXPECT_EQ(count(), before + 2);
+    DeleteObject(bitmap);
+    DeleteDC(dc);
+    EXPECT_EQ(count(), before);
+    EXPECT_EQ(GetGuiResources(nullptr, GR_GDIOBJECTS), 0u) << "only this process's";
+}
+
+TEST(Readback, GetPixelReadsColourMonochromeAndTheScreen)
+{
+    HDC colour = dcFrom("RG/BY"), mono = dcFrom("wk/kw"), screen = GetDC(nullptr);
+    EXPECT_EQ(GetPixel(colour, 1, 1), RGB(250, 200, 0));
+    EXPECT_EQ(GetPixel(colour, 0, 1), kBlue);
+    EXPECT_EQ(GetPixel(mono, 0, 0), kWhite);
+    EXPECT_EQ(GetPixel(mono, 1, 0), kBlack);
+    for (POINT outside : {POINT{-1, 0}, POINT{2, 0}, POINT{0, -1}, POINT{0, 2}})
+        EXPECT_EQ(GetPixel(colour, outside.x, outside.y), CLR_INVALID) << outside.x << "," << outside.y;
+    headless::Image desktop = headless::syntheticDesktop(1024, 768);
+    EXPECT_EQ(GetPixel(screen, 700, 300), win32::colourFromPixel(desktop.pixels[300 * 1024 + 700]));
+    EXPECT_EQ(GetPixel(screen, 1024, 0), CLR_INVALID);
+    EXPECT_EQ(GetPixel(nullptr, 0, 0), CLR_INVALID);
+}
+
 TEST(Screen, CaptureShowsTheDesktopWithinTheScreen)
 {
     EXPECT_EQ(GetSystemMetrics(SM_CXSCREEN), 1024);
