@@ -123,6 +123,7 @@ TEST(RectangleDrawing, PenOutlinesBrushFillsRightAndBottomExcluded)
         std::optional<COLORREF> pen, brush; // none: the DC's own
         RECT rect;
         const char *canvas, *expected;
+        COLORREF background = kWhite;
     };
     const Case cases[] = {
         {"pen and brush", kRed, kBlue, {1, 1, 6, 5},
@@ -131,8 +132,18 @@ TEST(RectangleDrawing, PenOutlinesBrushFillsRightAndBottomExcluded)
         {"a new DC's black pen and white brush", {}, {}, {0, 0, 4, 4}, "GGGG/GGGG/GGGG/GGGG",
          "KKKK/KWWK/KWWK/KKKK"},
         {"an outline outside the surface", {}, {}, {-1, -1, 5, 5}, "GGGG/GGGG/GGGG/GGGG", "WWWW/WWWW/WWWW/WWWW"},
-        {"monochrome: the nearer of black and white, at unaligned columns", RGB(60, 60, 60), RGB(0, 255, 255),
-         {3, 0, 9, 3}, "wwwwwwwwww/kkkkkkkkkk/wwwwwwwwww", "wwwkkkkkkw/kkkkwwwwkk/wwwkkkkkkw"},
+        // On monochrome bitmaps, as Wine draws: a brush that is neither black nor white is
+        // dithered in an 8 x 8 pattern fixed to the bitmap; such a pen is the opposite of the
+        // background colour's black or white, unless it is the background colour.
+        {"monochrome: a dithered brush, a dark pen on white", RGB(60, 60, 60), RGB(0, 255, 255), {1, 0, 11, 4},
+         "wwwwwwwwwwww/wwwwwwwwwwww/wwwwwwwwwwww/wwwwwwwwwwww",
+         "wkkkkkkkkkkw/wkwwwkwwwkkw/wkkwkwkwkwkw/wkkkkkkkkkkw"},
+        {"monochrome: a light pen on white is black", RGB(200, 200, 200), kWhite, {0, 0, 3, 3}, "kkk/kkk/kkk",
+         "kkk/kwk/kkk"},
+        {"monochrome: a pen of the background colour is as that colour", RGB(200, 200, 200), kBlack, {0, 0, 3, 3},
+         "kkk/kkk/kkk", "www/wkw/www", RGB(200, 200, 200)},
+        {"monochrome: a dark pen on black is white", RGB(60, 60, 60), kBlack, {0, 0, 3, 3}, "kkk/kkk/kkk",
+         "www/wkw/www", kBlack},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.what);
@@ -140,6 +151,7 @@ TEST(RectangleDrawing, PenOutlinesBrushFillsRightAndBottomExcluded)
         HGDIOBJ pen = c.pen ? CreatePen(PS_SOLID, 1, *c.pen) : nullptr;
         HGDIOBJ brush = c.brush ? CreateSolidBrush(*c.brush) : nullptr;
         HGDIOBJ oldPen = pen ? SelectObject(dc, pen) : nullptr, oldBrush = brush ? SelectObject(dc, brush) : nullptr;
+        SetBkColor(dc, c.background);
         EXPECT_TRUE(Rectangle(dc, c.rect.left, c.rect.top, c.rect.right, c.rect.bottom));
         EXPECT_EQ(textOf(dc), c.expected);
         if (pen) {
