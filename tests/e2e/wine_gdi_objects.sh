@@ -9,6 +9,6 @@ e2e=$(dirname "$0")
 start_wine "$3" "$2"
 
 status=0
-wine "$1" 2>"$work/wine.log" | tr -d '\r' >"$work/counts.txt" || status=$?
-cat "$work/counts.txt"
+wine "$1" >"$work/counts.txt" 2>"$work/wine.log" || status=$?
+tr -d '\r' <"$work/counts.txt"
 [ "$status" = 0 ] || { echo "gdi_objects.exe ended with status $status"; cat "$work/wine.log"; exit 1; }

@@ -9,7 +9,8 @@ e2e=$(dirname "$0")
 start_wine "$4" "$3"
 
 "$2" >"$work/layer.txt"
-wine "$1" 2>"$work/wine.log" | tr -d '\r' >"$work/wine.txt"
+wine "$1" >"$work/wine-crlf.txt" 2>"$work/wine.log" || { echo "gdi_probe.exe failed"; cat "$work/wine.log"; exit 1; }
+tr -d '\r' <"$work/wine-crlf.txt" >"$work/wine.txt"
 cases=$(wc -l <"$work/wine.txt")
 [ "$cases" -gt 300 ] || { echo "the probe printed $cases cases under Wine"; cat "$work/wine.log"; exit 1; }
 if ! diff "$work/layer.txt" "$work/wine.txt" >"$work/diff.txt"; then
