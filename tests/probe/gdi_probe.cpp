@@ -90,8 +90,7 @@ struct Dib {
     std::vector<std::uint8_t> bits;
 
     // Random bits; the table holds `colours`, of which the header says `used` are used.
-    Dib(int width, int height, int depth, const std::vector<COLORREF> &colours, std::uint32_t seed,
-        DWORD used = 0)
+    Dib(int width, int height, int depth, const std::vector<COLORREF> &colours, std::uint32_t seed, DWORD used = 0)
         : info{{sizeof(BITMAPINFOHEADER), width, height, 1, WORD(depth), BI_RGB, 0, 0, 0, used, 0}, {}}
     {
         for (std::size_t i = 0; i < colours.size() && i < 256; ++i)
@@ -164,7 +163,7 @@ void dibConversion()
         // Indices past a short colour table.
         Dib shortTable(11, 4, depth, palette({}, 256, seed), seed, depth == 1 ? 1 : 3);
         Canvas canvas = canvasOf(shortTable.make(colourReference()));
-        report("dib." + std::to_string(depth) + "bit.three-colours", canvas);
+        report("dib." + std::to_string(depth) + "bit.short-table", canvas);
         release(canvas);
     }
     // Where colours turn black or white on a monochrome bitmap: every grey, then mixed colours.
@@ -188,22 +187,22 @@ void dibConversion()
 
 // --- colour-key masks ----------------------------------------------------------------------
 
-// What the program does to a sheet: a mask of where the key is, and the key blackened.
-void maskAndBlacken(const Canvas &image, int width, int height, COLORREF key, Canvas &mask)
+// What the program does to a sheet: returns a mask of where the key is, and blackens the key.
+Canvas maskAndBlacken(const Canvas &image, int width, int height, COLORREF key)
 {
-    mask = canvasOf(CreateBitmap(width, height, 1, 1, nullptr));
+    Canvas mask = canvasOf(CreateBitmap(width, height, 1, 1, nullptr));
     SetBkColor(image.dc, key);
     BitBlt(mask.dc, 0, 0, width, height, image.dc, 0, 0, SRCCOPY);
     SetBkColor(image.dc, kBlack);
     SetTextColor(image.dc, kWhite);
     BitBlt(image.dc, 0, 0, width, height, mask.dc, 0, 0, SRCAND);
+    return mask;
 }
 
 // Colours one step from each key in every channel, and each key's neighbours.
 const std::vector<COLORREF> kNearKeys = {
-    kKeyRed,         kKeyGreen,       RGB(254, 0, 0), RGB(255, 1, 0), RGB(255, 0, 1), RGB(1, 255, 0),
-    RGB(0, 254, 0),  RGB(0, 255, 1),  kBlack,         kWhite,         RGB(255, 255, 0), RGB(0, 0, 255),
-    RGB(255, 0, 255), RGB(128, 0, 0),
+    kKeyRed,        kKeyGreen, RGB(254, 0, 0), RGB(255, 1, 0),   RGB(255, 0, 1), RGB(1, 255, 0),   RGB(0, 254, 0),
+    RGB(0, 255, 1), kBlack,    kWhite,         RGB(255, 255, 0), RGB(0, 0, 255), RGB(255, 0, 255), RGB(128, 0, 0),
 };
 
 void masks()
@@ -211,8 +210,7 @@ void masks()
     for (COLORREF key : {kKeyRed, kKeyGreen}) {
         std::string name = key == kKeyRed ? "mask.red" : "mask.green";
         Canvas image = canvasOf(picture(37, 11, kNearKeys, 5));
-        Canvas mask{};
-        maskAndBlacken(image, 37, 11, key, mask);
+        Canvas mask = maskAndBlacken(image, 37, 11, key);
         report(name + ".mask", mask);
         report(name + ".image", image);
         release(mask);
@@ -245,9 +243,8 @@ Canvas canvas(bool mono, int width, int height, std::uint32_t seed)
 {
     if (mono)
         return canvasOf(monoPicture(width, height, seed));
-    return canvasOf(picture(width, height,
-                            {kKeyRed, kKeyGreen, RGB(12, 34, 56), kWhite, kBlack, RGB(250, 200, 0), RGB(1, 2, 3)},
-                            seed));
+    return canvasOf(picture(
+        width, height, {kKeyRed, kKeyGreen, RGB(12, 34, 56), kWhite, kBlack, RGB(250, 200, 0), RGB(1, 2, 3)}, seed));
 }
 
 void transfers()
@@ -317,10 +314,18 @@ void rectangles()
         const char *name;
         RECT rect;
     } shapes[] = {
-        {"inside", {2, 2, 9, 7}},         {"reversed", {9, 7, 2, 2}},        {"off-left-top", {-3, -2, 5, 4}},
-        {"off-right-bottom", {18, 5, 30, 14}}, {"whole", {0, 0, 23, 9}},   {"beyond", {-1, -1, 24, 10}},
-        {"one-wide", {4, 1, 5, 8}},       {"two-wide", {6, 1, 8, 8}},        {"one-tall", {1, 4, 12, 5}},
-        {"two-by-two", {14, 2, 16, 4}},   {"three-by-three", {17, 3, 20, 6}}, {"empty", {5, 1, 5, 8}},
+        {"inside", {2, 2, 9, 7}},
+        {"reversed", {9, 7, 2, 2}},
+        {"off-left-top", {-3, -2, 5, 4}},
+        {"off-right-bottom", {18, 5, 30, 14}},
+        {"whole", {0, 0, 23, 9}},
+        {"beyond", {-1, -1, 24, 10}},
+        {"one-wide", {4, 1, 5, 8}},
+        {"two-wide", {6, 1, 8, 8}},
+        {"one-tall", {1, 4, 12, 5}},
+        {"two-by-two", {14, 2, 16, 4}},
+        {"three-by-three", {17, 3, 20, 6}},
+        {"empty", {5, 1, 5, 8}},
         {"far", {-100000, -100000, 100000, 100000}},
     };
     const struct {
@@ -382,8 +387,7 @@ void sprites()
         colours.insert(colours.begin(), 4, sheet.key);
         Dib dib(69, 17, sheet.depth, palette(colours, std::size_t(1) << sheet.depth, seed), seed);
         Canvas image = canvasOf(dib.make(colourReference()));
-        Canvas mask{};
-        maskAndBlacken(image, 69, 17, sheet.key, mask);
+        Canvas mask = maskAndBlacken(image, 69, 17, sheet.key);
         Canvas scene = canvasOf(picture(97, 61, {kBlack, kWhite, RGB(0, 0, 128)}, seed + 1));
         seed += 2;
         int frame = 0;
