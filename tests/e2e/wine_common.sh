@@ -1,11 +1,11 @@
 # Shared by the Wine checks: the Wine prefix that wine_prefix.sh makes in a folder of its own,
 # and a private Xvfb showing a known desktop (xvfb.sh).
 
-# Points Wine at the prefix DIR/prefix, with DIR/home as the home and runtime folder, so that
-# nothing Wine writes lands outside DIR. Wine's menu builder, its sound drivers and its .NET and
-# HTML engines stay off.
+# Points Wine at the prefix DIR/prefix, with DIR/home as the home, runtime and temporary folder
+# (where Wine's server keeps its socket), so that nothing Wine writes lands outside DIR. Wine's
+# menu builder, its sound drivers and its .NET and HTML engines stay off.
 use_wine_dir() {
-    export WINEPREFIX="$1/prefix" HOME="$1/home" XDG_RUNTIME_DIR="$1/home" WINEDEBUG=-all
+    export WINEPREFIX="$1/prefix" HOME="$1/home" XDG_RUNTIME_DIR="$1/home" TMPDIR="$1/home" WINEDEBUG=-all
     export WINEDLLOVERRIDES="winemenubuilder.exe,winepulse.drv,winealsa.drv,mscoree,mshtml=d"
     unset XDG_CONFIG_HOME XDG_DATA_HOME XDG_CACHE_HOME
 }
@@ -30,7 +30,7 @@ start_wine() {
     start_desktop "$2"
     use_wine_dir "$1"
     trap 'stop_wine; kill $xvfb_pid 2>/dev/null; rm -rf "$work"' EXIT
-    trap 'exit 1' INT TERM HUP
+    trap 'exit 1' INT TERM HUP PIPE
 }
 
 # --- running howdy.exe -------------------------------------------------------------------------
