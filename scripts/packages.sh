@@ -3,7 +3,7 @@
 BUILD_PACKAGES="cmake make g++ pkg-config zlib1g-dev libpng-dev libwebp-dev libx11-dev libxext-dev
   libxrandr-dev libasound2-dev libgtest-dev libbenchmark-dev binutils-mingw-w64-x86-64"
 TEST_PACKAGES="g++-mingw-w64-x86-64 libz-mingw-w64-dev wine wine64 xvfb x11-utils xdotool imagemagick
-  python3 python3-pil clang libclang-rt-14-dev xdg-utils"
+  python3 python3-pil clang libclang-rt-14-dev xdg-utils time"
 
 install_packages() {
     missing=""

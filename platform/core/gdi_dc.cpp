@@ -67,6 +67,15 @@ int bitsPerPixelFor(HDC handle)
     return 32;
 }
 
+// On a monochrome surface a pen that is neither black nor white draws as the DC's background
+// colour would if it is that colour, and in the other of black and white if not.
+COLORREF monochromePen(COLORREF pen, COLORREF background)
+{
+    if (pen == RGB(0, 0, 0) || pen == RGB(255, 255, 255))
+        return pen;
+    return (pen == background) == nearerWhite(background) ? RGB(255, 255, 255) : RGB(0, 0, 0);
+}
+
 // Converts a device-independent bitmap of 1, 4 or 8 bits with a colour table into `bitmap`.
 bool convertDib(Bitmap &bitmap, const void *bits, const BITMAPINFO *info)
 {
@@ -279,13 +288,35 @@ extern "C" BOOL WINAPI Rectangle(HDC handle, int left, int top, int right, int b
     // The brush fills the inside; the one-pixel pen outlines it. Right and bottom edges are
     // outside the rectangle.
     const Surface &s = target->surface;
+    COLORREF pen = s.monochrome() ? monochromePen(target->pen, target->background) : target->pen;
     raster::fill(s, left + 1, top + 1, right - 1, bottom - 1, target->brush);
-    raster::fill(s, left, top, right, top + 1, target->pen);
-    raster::fill(s, left, bottom - 1, right, bottom, target->pen);
-    raster::fill(s, left, top, left + 1, bottom, target->pen);
-    raster::fill(s, right - 1, top, right, bottom, target->pen);
+    raster::fill(s, left, top, right, top + 1, pen);
+    raster::fill(s, left, bottom - 1, right, bottom, pen);
+    raster::fill(s, left, top, left + 1, bottom, pen);
+    raster::fill(s, right - 1, top, right, bottom, pen);
     presentIfWindow(*target, RECT{left, top, right, bottom});
     return TRUE;
+}
+
+extern "C" COLORREF WINAPI GetPixel(HDC handle, int x, int y)
+{
+    auto target = targetOf(handle);
+    if (!target)
+        return CLR_INVALID;
+    Surface s = target->surface;
+    std::uint32_t screenPixel = 0;
+    if (target->kind == DeviceContext::Target::Screen) {
+        if (x < 0 || y < 0 || x >= backend().screenWidth() || y >= backend().screenHeight())
+            return CLR_INVALID;
+        s = Surface{reinterpret_cast<std::uint8_t *>(&screenPixel), 1, 1, 4, 32};
+        backend().captureScreen(x, y, s);
+        x = y = 0;
+    }
+    if (x < 0 || y < 0 || x >= s.width || y >= s.height)
+        return CLR_INVALID;
+    if (s.monochrome())
+        return s.monoBit(x, y) ? RGB(255, 255, 255) : RGB(0, 0, 0);
+    return colourFromPixel(s.pixels(y)[x]);
 }
 
 extern "C" BOOL WINAPI BitBlt(HDC destinationHandle, int x, int y, int width, int height, HDC sourceHandle,

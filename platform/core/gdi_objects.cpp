@@ -165,3 +165,14 @@ extern "C" int WINAPI GetObjectA(HANDLE handle, int size, LPVOID buffer)
     std::memcpy(buffer, &info, sizeof info);
     return int(sizeof(BITMAP));
 }
+
+// The live GDI objects the process made; stock objects belong to the system and don't count.
+extern "C" DWORD WINAPI GetGuiResources(HANDLE process, DWORD flags)
+{
+    if (process != GetCurrentProcess() || flags != GR_GDIOBJECTS)
+        return 0;
+    return DWORD(handles().count([](const Object &object) {
+        return !object.stock && (object.kind == Kind::DeviceContext || object.kind == Kind::Bitmap ||
+                                 object.kind == Kind::Brush || object.kind == Kind::Pen);
+    }));
+}

@@ -123,6 +123,7 @@ TEST(RectangleDrawing, PenOutlinesBrushFillsRightAndBottomExcluded)
         std::optional<COLORREF> pen, brush; // none: the DC's own
         RECT rect;
         const char *canvas, *expected;
+        COLORREF background = kWhite;
     };
     const Case cases[] = {
         {"pen and brush", kRed, kBlue, {1, 1, 6, 5},
@@ -131,8 +132,18 @@ TEST(RectangleDrawing, PenOutlinesBrushFillsRightAndBottomExcluded)
         {"a new DC's black pen and white brush", {}, {}, {0, 0, 4, 4}, "GGGG/GGGG/GGGG/GGGG",
          "KKKK/KWWK/KWWK/KKKK"},
         {"an outline outside the surface", {}, {}, {-1, -1, 5, 5}, "GGGG/GGGG/GGGG/GGGG", "WWWW/WWWW/WWWW/WWWW"},
-        {"monochrome: the nearer of black and white, at unaligned columns", RGB(60, 60, 60), RGB(0, 255, 255),
-         {3, 0, 9, 3}, "wwwwwwwwww/kkkkkkkkkk/wwwwwwwwww", "wwwkkkkkkw/kkkkwwwwkk/wwwkkkkkkw"},
+        // On monochrome bitmaps, as Wine draws: a brush that is neither black nor white is
+        // dithered in an 8 x 8 pattern fixed to the bitmap; such a pen is the opposite of the
+        // background colour's black or white, unless it is the background colour.
+        {"monochrome: a dithered brush, a dark pen on white", RGB(60, 60, 60), RGB(0, 255, 255), {1, 0, 11, 4},
+         "wwwwwwwwwwww/wwwwwwwwwwww/wwwwwwwwwwww/wwwwwwwwwwww",
+         "wkkkkkkkkkkw/wkwwwkwwwkkw/wkkwkwkwkwkw/wkkkkkkkkkkw"},
+        {"monochrome: a light pen on white is black", RGB(200, 200, 200), kWhite, {0, 0, 3, 3}, "kkk/kkk/kkk",
+         "kkk/kwk/kkk"},
+        {"monochrome: a pen of the background colour is as that colour", RGB(200, 200, 200), kBlack, {0, 0, 3, 3},
+         "kkk/kkk/kkk", "www/wkw/www", RGB(200, 200, 200)},
+        {"monochrome: a dark pen on black is white", RGB(60, 60, 60), kBlack, {0, 0, 3, 3}, "kkk/kkk/kkk",
+         "www/wkw/www", kBlack},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.what);
@@ -140,6 +151,7 @@ TEST(RectangleDrawing, PenOutlinesBrushFillsRightAndBottomExcluded)
         HGDIOBJ pen = c.pen ? CreatePen(PS_SOLID, 1, *c.pen) : nullptr;
         HGDIOBJ brush = c.brush ? CreateSolidBrush(*c.brush) : nullptr;
         HGDIOBJ oldPen = pen ? SelectObject(dc, pen) : nullptr, oldBrush = brush ? SelectObject(dc, brush) : nullptr;
+        SetBkColor(dc, c.background);
         EXPECT_TRUE(Rectangle(dc, c.rect.left, c.rect.top, c.rect.right, c.rect.bottom));
         EXPECT_EQ(textOf(dc), c.expected);
         if (pen) {
@@ -279,6 +291,41 @@ TEST(Handles, StaleWrongKindAndBusyHandlesAreRefused)
     EXPECT_TRUE(DeleteDC(dc));
     EXPECT_FALSE(DeleteDC(dc));
     EXPECT_EQ(SetBkColor(dc, kRed), CLR_INVALID);
+}
+
+TEST(Handles, TheGdiObjectCountFollowsWhatTheProcessMakesAndDeletes)
+{
+    auto count = [] { return GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS); };
+    DWORD before = count();
+    HDC dc = CreateCompatibleDC(nullptr), screen = GetDC(nullptr);
+    HBITMAP bitmap = CreateBitmap(4, 4, 1, 1, nullptr);
+    HBRUSH brush = CreateSolidBrush(kRed);
+    HPEN pen = CreatePen(PS_SOLID, 1, kRed);
+    EXPECT_EQ(count(), before + 5) << "stock objects are the system's";
+    SelectObject(dc, bitmap);
+    ReleaseDC(nullptr, screen);
+    DeleteObject(brush);
+    DeleteObject(pen);
+    EXPECT_EQ(count(), before + 2);
+    DeleteObject(bitmap);
+    DeleteDC(dc);
+    EXPECT_EQ(count(), before);
+    EXPECT_EQ(GetGuiResources(nullptr, GR_GDIOBJECTS), 0u) << "only this process's";
+}
+
+TEST(Readback, GetPixelReadsColourMonochromeAndTheScreen)
+{
+    HDC colour = dcFrom("RG/BY"), mono = dcFrom("wk/kw"), screen = GetDC(nullptr);
+    EXPECT_EQ(GetPixel(colour, 1, 1), RGB(250, 200, 0));
+    EXPECT_EQ(GetPixel(colour, 0, 1), kBlue);
+    EXPECT_EQ(GetPixel(mono, 0, 0), kWhite);
+    EXPECT_EQ(GetPixel(mono, 1, 0), kBlack);
+    for (POINT outside : {POINT{-1, 0}, POINT{2, 0}, POINT{0, -1}, POINT{0, 2}})
+        EXPECT_EQ(GetPixel(colour, outside.x, outside.y), CLR_INVALID) << outside.x << "," << outside.y;
+    headless::Image desktop = headless::syntheticDesktop(1024, 768);
+    EXPECT_EQ(GetPixel(screen, 700, 300), win32::colourFromPixel(desktop.pixels[300 * 1024 + 700]));
+    EXPECT_EQ(GetPixel(screen, 1024, 0), CLR_INVALID);
+    EXPECT_EQ(GetPixel(nullptr, 0, 0), CLR_INVALID);
 }
 
 TEST(Screen, CaptureShowsTheDesktopWithinTheScreen)
