@@ -65,6 +65,9 @@ struct Window : Object {
     HWND handle = nullptr;
     WNDPROC procedure = nullptr;
     HINSTANCE instance = nullptr;
+    // The class's name as registered and its icon, for desktops that show them.
+    std::string className;
+    HICON icon = nullptr;
     std::string title;
     DWORD style = 0;
     RECT rect{};

@@ -3,13 +3,19 @@
 #include "x11_backend.h"
 
 #include "../core/user.h"
+#include "x11_connect.h"
+#include "x11_identity.h"
 
 #include <X11/Xatom.h>
 #include <X11/Xutil.h>
+#include <X11/cursorfont.h>
 #include <X11/extensions/Xrandr.h>
+#include <fcntl.h>
 #include <sys/ipc.h>
 #include <sys/shm.h>
+#include <unistd.h>
 
+#include <atomic>
 #include <cstdlib>
 #include <cstring>
 
@@ -19,7 +25,7 @@ namespace {
 
 // Errors the backend expects and survives (a focus request before the window is viewable, a
 // shared-memory attach the server refuses) must not end the program, as Xlib's default does.
-bool errorSeen = false;
+std::atomic<bool> errorSeen = false;
 int noteError(Display *, XErrorEvent *)
 {
     errorSeen = true;
@@ -52,6 +58,9 @@ void findPrimary(Display *display, ::Window root, int screen, int &x, int &y, in
     XRRFreeMonitors(monitors);
 }
 
+// How long a server that accepted the connection may take to answer it.
+constexpr std::chrono::seconds kPatience{4};
+
 } // namespace
 
 NativeWindow::~NativeWindow()
@@ -65,14 +74,12 @@ NativeWindow::~NativeWindow()
 std::unique_ptr<X11Backend> X11Backend::open(std::string &error)
 {
     XInitThreads();
-    std::unique_ptr<X11Backend> backend(new X11Backend);
-    backend->display_ = XOpenDisplay(nullptr);
-    backend->eventDisplay_ = XOpenDisplay(nullptr);
-    if (!backend->display_ || !backend->eventDisplay_) {
-        const char *name = std::getenv("DISPLAY");
-        error = std::string("can't open the X display '") + (name ? name : "") + "'";
+    auto connections = connectDisplay(kPatience, error);
+    if (!connections)
         return nullptr;
-    }
+    std::unique_ptr<X11Backend> backend(new X11Backend);
+    backend->display_ = connections->main;
+    backend->eventDisplay_ = connections->events;
     XSetErrorHandler(noteError);
     Display *d = backend->display_;
     backend->screen_ = DefaultScreen(d);
@@ -83,10 +90,24 @@ std::unique_ptr<X11Backend> X11Backend::open(std::string &error)
         error = "the X display is not 24-bit true colour";
         return nullptr;
     }
+    int wake[2];
+    if (pipe2(wake, O_CLOEXEC | O_NONBLOCK) != 0) {
+        error = std::string("can't make a pipe: ") + std::strerror(errno);
+        return nullptr;
+    }
+    backend->wakeRead_ = wake[0];
+    backend->wakeWrite_ = wake[1];
     backend->gc_ = XCreateGC(d, backend->root_, 0, nullptr);
     Monitor &m = backend->monitor_;
     findPrimary(d, backend->root_, backend->screen_, m.x, m.y, m.width, m.height);
     backend->shmAvailable_ = XShmQueryExtension(d);
+    backend->managed_ = windowManagerRuns(d, backend->root_);
+    backend->arrow_ = XCreateFontCursor(d, XC_left_ptr);
+
+    // The keyboard from the first moment: keys pressed while the snapshot is taken wait for the
+    // overlay. The events thread is never stopped; it ends with the process.
+    backend->wantKeyboard(backend->root_);
+    std::thread([raw = backend.get()] { raw->runEvents(); }).detach();
     return backend;
 }
 
@@ -136,14 +157,15 @@ void X11Backend::createWindow(win32::Window &window, COLORREF background)
     int height = std::max<int>(window.rect.bottom - window.rect.top, 1);
     unsigned depth = unsigned(DefaultDepth(display_, screen_));
 
+    // Without a window manager nobody would place, raise or focus a managed window.
     XSetWindowAttributes attributes{};
-    attributes.override_redirect = True;
+    attributes.override_redirect = managed_ ? False : True;
     attributes.background_pixel = win32::pixelFromColour(background);
-    attributes.cursor = XCreateFontCursor(display_, 68 /* XC_left_ptr */);
+    attributes.cursor = arrow_;
     native->xwindow = XCreateWindow(display_, root_, monitor_.x + window.rect.left, monitor_.y + window.rect.top,
                                     unsigned(width), unsigned(height), 0, int(depth), InputOutput, visual_,
                                     CWOverrideRedirect | CWBackPixel | CWCursor, &attributes);
-    XStoreName(display_, native->xwindow, window.title.c_str());
+    describeWindow(display_, native->xwindow, window, managed_);
 
     // The back store is the image that frames are put from: shared with the server when it can.
     std::size_t bytes = std::size_t(width) * std::size_t(height) * 4;
@@ -181,17 +203,19 @@ void X11Backend::createWindow(win32::Window &window, COLORREF background)
     native->handle = window.handle;
     window.native = native;
 
+    // The window exists on the server before the input connection selects its events.
     XSync(display_, False);
     XSelectInput(eventDisplay_, native->xwindow,
                  KeyPressMask | KeyReleaseMask | ButtonPressMask | ButtonReleaseMask | PointerMotionMask |
                      StructureNotifyMask);
     XFlush(eventDisplay_);
     {
-        std::lock_guard lock(windowsMutex_);
+        std::lock_guard lock(mutex_);
         windows_[native->xwindow] = window.handle;
+        if (!overlay_)
+            overlay_ = native->xwindow;
     }
-    if (!events_.joinable())
-        events_ = std::thread([this] { runEvents(); });
+    wakeEvents();
 }
 
 void X11Backend::showWindow(win32::Window &window, bool visible)
@@ -216,13 +240,6 @@ void X11Backend::presentWindow(win32::Window &window, const RECT &area)
                   height);
     // The server must be done reading the shared image before the next frame is drawn into it.
     XSync(display_, False);
-}
-
-HWND X11Backend::windowFor(::Window xwindow)
-{
-    std::lock_guard lock(windowsMutex_);
-    auto found = windows_.find(xwindow);
-    return found == windows_.end() ? nullptr : found->second;
 }
 
 } // namespace x11
