@@ -5,10 +5,35 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string>
+
+namespace {
+
+const char kUsage[] = "usage: howdy [--help | --version]\n"
+                      "Plays the show over the desktop of the X display that DISPLAY names. Esc ends it.\n"
+                      "\n"
+                      "  --help     print this text\n"
+                      "  --version  print the version\n"
+                      "\n"
+                      "Other arguments are ignored. Set HOWDY_DEBUG to hear why there is no sound.\n";
+
+} // namespace
 
 int main(int argc, char **argv)
 {
+    // Like the Windows program, which takes no arguments, anything else on the command line is
+    // passed to WinMain and ignored.
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--help") == 0) {
+            std::fputs(kUsage, stdout);
+            return 0;
+        }
+        if (std::strcmp(argv[i], "--version") == 0) {
+            std::printf("howdy %s\n", HOWDY_VERSION);
+            return 0;
+        }
+    }
     std::string error;
     auto backend = x11::X11Backend::open(error);
     if (!backend) {
