@@ -138,16 +138,30 @@ RECT X11Backend::workArea()
     return area;
 }
 
+// Read in bands, so that no second copy of a large screen is ever held whole.
 void X11Backend::captureScreen(int x, int y, const win32::Surface &into)
 {
-    XImage *image = XGetImage(display_, root_, monitor_.x + x, monitor_.y + y, unsigned(into.width),
-                              unsigned(into.height), AllPlanes, ZPixmap);
-    if (!image)
-        return;
-    for (int row = 0; row < into.height; ++row)
-        for (int col = 0; col < into.width; ++col)
-            into.pixels(row)[col] = std::uint32_t(XGetPixel(image, col, row)) & 0xFFFFFF;
-    XDestroyImage(image);
+    constexpr int kBandRows = 128;
+    for (int top = 0; top < into.height; top += kBandRows) {
+        int rows = std::min(kBandRows, into.height - top);
+        XImage *image = XGetImage(display_, root_, monitor_.x + x, monitor_.y + y + top, unsigned(into.width),
+                                  unsigned(rows), AllPlanes, ZPixmap);
+        if (!image)
+            return;
+        bool direct = image->bits_per_pixel == 32 && image->byte_order == LSBFirst;
+        for (int row = 0; row < rows; ++row) {
+            std::uint32_t *out = into.pixels(top + row);
+            if (direct) {
+                const auto *in = reinterpret_cast<const std::uint32_t *>(image->data + row * image->bytes_per_line);
+                for (int col = 0; col < into.width; ++col)
+                    out[col] = in[col] & 0xFFFFFF;
+            } else {
+                for (int col = 0; col < into.width; ++col)
+                    out[col] = std::uint32_t(XGetPixel(image, col, row)) & 0xFFFFFF;
+            }
+        }
+        XDestroyImage(image);
+    }
 }
 
 void X11Backend::createWindow(win32::Window &window, COLORREF background)
