@@ -43,6 +43,13 @@ std::optional<Target> targetOf(HDC handle)
     return t;
 }
 
+// Before drawing on a window: its back store may still be being read for the last frame.
+void prepareIfWindow(const Target &target)
+{
+    if (target.kind == DeviceContext::Target::Window)
+        backend().prepareWindow(*target.window);
+}
+
 void presentIfWindow(const Target &target, RECT area)
 {
     if (target.kind != DeviceContext::Target::Window)
@@ -51,8 +58,9 @@ void presentIfWindow(const Target &target, RECT area)
     area.top = std::max<LONG>(area.top, 0);
     area.right = std::min<LONG>(area.right, target.surface.width);
     area.bottom = std::min<LONG>(area.bottom, target.surface.height);
-    if (area.left < area.right && area.top < area.bottom)
-        backend().presentWindow(*target.window, area);
+    if (area.left >= area.right || area.top >= area.bottom)
+        area = RECT{0, 0, 0, 0};
+    backend().presentWindow(*target.window, area);
 }
 
 int bitsPerPixelFor(HDC handle)
@@ -279,6 +287,7 @@ extern "C" BOOL WINAPI Rectangle(HDC handle, int left, int top, int right, int b
     // The brush fills the inside; the one-pixel pen outlines it. Right and bottom edges are
     // outside the rectangle.
     const Surface &s = target->surface;
+    prepareIfWindow(*target);
     raster::fill(s, left + 1, top + 1, right - 1, bottom - 1, target->brush);
     raster::fill(s, left, top, right, top + 1, target->pen);
     raster::fill(s, left, bottom - 1, right, bottom, target->pen);
@@ -302,12 +311,33 @@ extern "C" BOOL WINAPI BitBlt(HDC destinationHandle, int x, int y, int width, in
     raster::Colours colours{pixelFromColour(source->background), pixelFromColour(destination->text),
                             pixelFromColour(destination->background)};
     Surface from = source->surface;
+    const Surface &to = destination->surface;
+    prepareIfWindow(*destination);
     std::vector<std::uint8_t> screen;
     if (source->kind == DeviceContext::Target::Screen) {
-        // Read only the part of the screen that the transfer covers.
+        // Read only the part of the screen that the transfer covers, straight into a colour
+        // destination when nothing is to be combined.
         long long left = std::max<long long>(sourceX, 0), top = std::max<long long>(sourceY, 0);
         long long right = std::min<long long>(0LL + sourceX + width, backend().screenWidth());
         long long bottom = std::min<long long>(0LL + sourceY + height, backend().screenHeight());
+        if (*rop == raster::Rop::Copy && !to.monochrome()) {
+            long long toLeft = std::max<long long>(x + (left - sourceX), 0);
+            long long toTop = std::max<long long>(y + (top - sourceY), 0);
+            left += toLeft - (x + (left - sourceX));
+            top += toTop - (y + (top - sourceY));
+            right = std::min<long long>(right, left + (to.width - toLeft));
+            bottom = std::min<long long>(bottom, top + (to.height - toTop));
+            if (left < right && top < bottom) {
+                Surface into = to;
+                into.bits = to.row(int(toTop)) + toLeft * 4;
+                into.width = int(right - left);
+                into.height = int(bottom - top);
+                backend().captureScreen(int(left), int(top), into);
+                presentIfWindow(*destination, RECT{LONG(toLeft), LONG(toTop), LONG(toLeft + into.width),
+                                                   LONG(toTop + into.height)});
+            }
+            return TRUE;
+        }
         if (left >= right || top >= bottom)
             return TRUE;
         from.width = int(right - left);
@@ -320,7 +350,13 @@ extern "C" BOOL WINAPI BitBlt(HDC destinationHandle, int x, int y, int width, in
         sourceX -= int(left);
         sourceY -= int(top);
     }
-    raster::blt(destination->surface, x, y, width, height, from, sourceX, sourceY, *rop, colours);
+    // A frame copied onto a window: only what changed is written and shown.
+    if (destination->kind == DeviceContext::Target::Window && source->kind == DeviceContext::Target::Memory &&
+        *rop == raster::Rop::Copy && !from.monochrome()) {
+        presentIfWindow(*destination, raster::copyChanged(to, x, y, width, height, from, sourceX, sourceY));
+        return TRUE;
+    }
+    raster::blt(to, x, y, width, height, from, sourceX, sourceY, *rop, colours);
     presentIfWindow(*destination, RECT{x, y, LONG(std::min<long long>(0LL + x + width, INT32_MAX)),
                                        LONG(std::min<long long>(0LL + y + height, INT32_MAX))});
     return TRUE;

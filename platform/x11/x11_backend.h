@@ -16,6 +16,7 @@
 #include <X11/Xlib.h>
 #include <X11/extensions/XShm.h>
 
+#include <algorithm>
 #include <condition_variable>
 #include <map>
 #include <memory>
@@ -26,6 +27,13 @@
 
 namespace x11 {
 
+// The smallest rectangle holding both.
+inline RECT unite(const RECT &a, const RECT &b)
+{
+    return RECT{std::min(a.left, b.left), std::min(a.top, b.top), std::max(a.right, b.right),
+                std::max(a.bottom, b.bottom)};
+}
+
 // One window's X side: the X window and the image its back store lives in.
 struct NativeWindow {
     ::Window xwindow = 0;
@@ -33,6 +41,8 @@ struct NativeWindow {
     XImage *image = nullptr;
     XShmSegmentInfo shm{};
     bool usesShm = false;
+    // Shared-memory puts whose completion the drawing thread has not seen yet.
+    int putsPending = 0;
     ~NativeWindow();
 };
 
@@ -66,6 +76,7 @@ public:
     void captureScreen(int x, int y, const win32::Surface &into) override;
     void createWindow(win32::Window &window, COLORREF background) override;
     void showWindow(win32::Window &window, bool visible) override;
+    void prepareWindow(win32::Window &window) override;
     void presentWindow(win32::Window &window, const RECT &area) override;
     void playSound(const win32::Wave &wave, const std::string &name) override;
     void stopSounds() override;
@@ -118,6 +129,7 @@ private:
     GC gc_ = nullptr;
     Monitor monitor_;
     bool shmAvailable_ = false;
+    int shmCompletion_ = 0; // the event type of a finished shared-memory put
     bool managed_ = false; // a window manager runs
     ::Cursor arrow_ = 0;
     std::map<const win32::Cursor *, ::Cursor> cursors_;
@@ -126,6 +138,8 @@ private:
     // Shared between the threads, under mutex_.
     std::mutex mutex_;
     std::map<::Window, HWND> windows_;
+    // What the server asked to be drawn again, shown with the next frame.
+    std::map<::Window, RECT> exposed_;
     ::Window overlay_ = 0;
     std::shared_ptr<MenuSession> menuRequest_;
 

@@ -167,8 +167,17 @@ void X11Backend::handleEvent(XEvent &event)
         }
         break;
     case Expose:
-        if (onMenu && event.xexpose.count == 0)
+        if (onMenu && event.xexpose.count == 0) {
             paintMenu();
+        } else if (window) {
+            // Shown again with the next frame, which comes within a tenth of a second.
+            RECT area{event.xexpose.x, event.xexpose.y, event.xexpose.x + event.xexpose.width,
+                      event.xexpose.y + event.xexpose.height};
+            std::lock_guard lock(mutex_);
+            auto [found, added] = exposed_.try_emplace(event.xexpose.window, area);
+            if (!added)
+                found->second = unite(found->second, area);
+        }
         break;
     case KeyPress:
     case KeyRelease:

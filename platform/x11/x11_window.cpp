@@ -11,6 +11,7 @@
 #include <X11/cursorfont.h>
 #include <X11/extensions/Xrandr.h>
 #include <fcntl.h>
+#include <poll.h>
 #include <sys/ipc.h>
 #include <sys/shm.h>
 #include <unistd.h>
@@ -101,6 +102,7 @@ std::unique_ptr<X11Backend> X11Backend::open(std::string &error)
     Monitor &m = backend->monitor_;
     findPrimary(d, backend->root_, backend->screen_, m.x, m.y, m.width, m.height);
     backend->shmAvailable_ = XShmQueryExtension(d);
+    backend->shmCompletion_ = XShmGetEventBase(d) + ShmCompletion;
     backend->managed_ = windowManagerRuns(d, backend->root_);
     backend->arrow_ = XCreateFontCursor(d, XC_left_ptr);
 
@@ -221,7 +223,7 @@ void X11Backend::createWindow(win32::Window &window, COLORREF background)
     XSync(display_, False);
     XSelectInput(eventDisplay_, native->xwindow,
                  KeyPressMask | KeyReleaseMask | ButtonPressMask | ButtonReleaseMask | PointerMotionMask |
-                     StructureNotifyMask);
+                     StructureNotifyMask | ExposureMask);
     XFlush(eventDisplay_);
     {
         std::lock_guard lock(mutex_);
@@ -242,18 +244,55 @@ void X11Backend::showWindow(win32::Window &window, bool visible)
     XFlush(display_);
 }
 
-void X11Backend::presentWindow(win32::Window &window, const RECT &area)
+// Shared-memory puts are not waited for here: the store is written again only after the
+// server has said that it read it (prepareWindow).
+void X11Backend::presentWindow(win32::Window &window, const RECT &changed)
 {
     auto native = std::static_pointer_cast<NativeWindow>(window.native);
+    RECT area = changed;
+    {
+        std::lock_guard lock(mutex_);
+        if (auto found = exposed_.find(native->xwindow); found != exposed_.end()) {
+            area = area.left < area.right ? unite(area, found->second) : found->second;
+            exposed_.erase(found);
+        }
+    }
+    if (area.left >= area.right || area.top >= area.bottom)
+        return;
     unsigned width = unsigned(area.right - area.left), height = unsigned(area.bottom - area.top);
-    if (native->usesShm)
+    if (native->usesShm) {
         XShmPutImage(display_, native->xwindow, gc_, native->image, area.left, area.top, area.left, area.top, width,
-                     height, False);
-    else
+                     height, True);
+        ++native->putsPending;
+    } else {
         XPutImage(display_, native->xwindow, gc_, native->image, area.left, area.top, area.left, area.top, width,
                   height);
-    // The server must be done reading the shared image before the next frame is drawn into it.
-    XSync(display_, False);
+    }
+    XFlush(display_);
+}
+
+void X11Backend::prepareWindow(win32::Window &window)
+{
+    auto native = std::static_pointer_cast<NativeWindow>(window.native);
+    struct Wanted {
+        int type;
+        ::Window drawable;
+    } wanted{shmCompletion_, native->xwindow};
+    auto isWanted = [](Display *, XEvent *event, XPointer argument) -> Bool {
+        auto *w = reinterpret_cast<Wanted *>(argument);
+        return event->type == w->type && reinterpret_cast<XShmCompletionEvent *>(event)->drawable == w->drawable;
+    };
+    // Long done by the time the next frame is drawn; a second at most, should the server fail.
+    for (int waited = 0; native->putsPending > 0 && waited < 1000; waited += 2) {
+        XEvent event;
+        if (XCheckIfEvent(display_, &event, isWanted, reinterpret_cast<XPointer>(&wanted))) {
+            --native->putsPending;
+            continue;
+        }
+        pollfd connection{ConnectionNumber(display_), POLLIN, 0};
+        poll(&connection, 1, 2);
+    }
+    native->putsPending = 0;
 }
 
 } // namespace x11

@@ -1,7 +1,9 @@
 // GDI raster rules as Windows documents them: transfers between colour and monochrome,
 // SRCAND and SRCPAINT, clipping, Rectangle, DIB conversion, bitmap sizes and handle checks.
 #include "../support/pixels.h"
+#include "../support/screenless_backend.h"
 
+#include "../../platform/core/user.h"
 #include "../../platform/headless/headless.h"
 
 #include <gtest/gtest.h>
@@ -335,6 +337,82 @@ TEST(Handles, ABitmapLivesInOneDCAtATime)
     EXPECT_NE(SelectObject(second, bitmap), nullptr);
     EXPECT_TRUE(DeleteDC(second));
     EXPECT_NE(SelectObject(first, bitmap), nullptr);
+}
+
+// A window's back store of its own, and what the layer asks of the backend for it.
+struct WindowStore : ScreenlessBackend {
+    std::vector<std::uint32_t> pixels;
+    std::vector<RECT> presented;
+    int prepared = 0;
+    void createWindow(win32::Window &window, COLORREF) override
+    {
+        int width = window.rect.right - window.rect.left, height = window.rect.bottom - window.rect.top;
+        pixels.assign(std::size_t(width * height), win32::pixelFromColour(kWhite));
+        window.surface = win32::Surface{reinterpret_cast<std::uint8_t *>(pixels.data()), width, height, width * 4, 32};
+    }
+    void prepareWindow(win32::Window &) override { ++prepared; }
+    void presentWindow(win32::Window &, const RECT &area) override { presented.push_back(area); }
+};
+
+LRESULT CALLBACK quietProc(HWND, UINT, WPARAM, LPARAM)
+{
+    return 0;
+}
+
+TEST(WindowDrawing, AFrameCopiedOntoAWindowWritesAndShowsOnlyWhatChanged)
+{
+    auto owned = std::make_unique<WindowStore>();
+    WindowStore &store = *owned;
+    win32::installBackend(std::move(owned));
+    WNDCLASSA windowClass{};
+    windowClass.lpfnWndProc = quietProc;
+    windowClass.lpszClassName = "Store";
+    RegisterClassA(&windowClass);
+    HWND window = CreateWindowExA(0, "Store", "", WS_POPUP, 0, 0, 40, 6, nullptr, nullptr, nullptr, nullptr);
+    HDC windowDC = GetDC(window);
+    HDC frame = memoryDC(40, 6);
+    fillDC(frame, kWhite);
+
+    struct Case {
+        const char *what;
+        std::vector<POINT> painted; // red pixels in the frame, on top of the last case's
+        RECT shown;
+    } cases[] = {
+        {"the same picture", {}, {0, 0, 0, 0}},
+        {"one pixel", {{5, 2}}, {5, 2, 6, 3}},
+        {"two pixels far apart", {{1, 0}, {38, 5}}, {1, 0, 39, 6}},
+        {"a pixel in the last column beyond a block of equal ones", {{39, 3}}, {39, 3, 40, 4}},
+        {"the first pixel", {{0, 4}}, {0, 4, 1, 5}},
+    };
+    for (const Case &c : cases) {
+        for (POINT p : c.painted)
+            setPixel(frame, p.x, p.y, kRed);
+        store.presented.clear();
+        int prepared = store.prepared;
+        BitBlt(windowDC, 0, 0, 40, 6, frame, 0, 0, SRCCOPY);
+        ASSERT_EQ(store.presented.size(), 1u) << c.what;
+        const RECT &shown = store.presented[0];
+        EXPECT_EQ(std::vector<LONG>({shown.left, shown.top, shown.right, shown.bottom}),
+                  std::vector<LONG>({c.shown.left, c.shown.top, c.shown.right, c.shown.bottom}))
+            << c.what;
+        EXPECT_EQ(store.prepared, prepared + 1) << c.what;
+        for (int y = 0; y < 6; ++y)
+            for (int x = 0; x < 40; ++x)
+                ASSERT_EQ(store.pixels[std::size_t(y * 40 + x)], win32::surfaceOf(frame).pixels(y)[x]) << c.what;
+    }
+
+    // A copy to a place on the window, clipped at its edge, reports window pixels.
+    fillDC(frame, kBlue);
+    store.presented.clear();
+    BitBlt(windowDC, 30, 4, 20, 5, frame, 0, 0, SRCCOPY);
+    ASSERT_EQ(store.presented.size(), 1u);
+    EXPECT_EQ(std::vector<LONG>({store.presented[0].left, store.presented[0].top, store.presented[0].right,
+                                 store.presented[0].bottom}),
+              std::vector<LONG>({30, 4, 40, 6}));
+    EXPECT_EQ(store.pixels[std::size_t(3 * 40 + 35)], win32::pixelFromColour(kWhite));
+    EXPECT_EQ(store.pixels[std::size_t(4 * 40 + 35)], win32::pixelFromColour(kBlue));
+    EXPECT_EQ(store.pixels[std::size_t(4 * 40 + 29)], win32::pixelFromColour(kWhite));
+    ReleaseDC(window, windowDC);
 }
 
 TEST(Screen, CaptureShowsTheDesktopWithinTheScreen)
