@@ -21,9 +21,18 @@ struct Bitmap : Object {
     Bitmap(int width, int height, int bitsPerPixel, bool cleared = true);
 
     Surface surface;
-    std::unique_ptr<std::uint8_t[]> storage;
+    // Shared with the drawing calls under way, which keep the pixels they were given.
+    std::shared_ptr<std::uint8_t[]> storage;
     // A bitmap lives in at most one device context at a time (guarded by gdiMutex).
     DeviceContext *selectedInto = nullptr;
+
+    // A colour bitmap copied whole onto a window of its size becomes the window's frame: its
+    // pixels are the window's back store from then on, so that the program draws straight into
+    // what the display reads, and the next whole copy shows only `drawn`, the part drawn since
+    // the last. It gets pixels of its own again when anything else draws on the window, or when
+    // its pixels are handed out (surfaceOf). Guarded by gdiMutex.
+    std::shared_ptr<Window> shownOn;
+    RECT drawn{0, 0, 0, 0};
 };
 
 struct Brush : Object {

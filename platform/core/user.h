@@ -17,6 +17,7 @@
 namespace win32 {
 
 struct ThreadState;
+struct Bitmap;
 
 // A message sent from another thread, waiting for the owner thread to run it.
 struct SentMessage {
@@ -75,6 +76,8 @@ struct Window : Object {
     std::shared_ptr<ThreadState> owner;
     // The back store that window DCs draw on; the backend provides it and shows it.
     Surface surface;
+    // The bitmap whose pixels the back store now is (see Bitmap::shownOn), under gdiMutex.
+    std::weak_ptr<Bitmap> frame;
     std::shared_ptr<void> native;
 };
 

@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <climits>
 #include <cstdlib>
+#include <functional>
 #include <optional>
 #include <string>
 #include <utility>
@@ -412,6 +413,70 @@ TEST(WindowDrawing, AFrameCopiedOntoAWindowWritesAndShowsOnlyWhatChanged)
     EXPECT_EQ(store.pixels[std::size_t(3 * 40 + 35)], win32::pixelFromColour(kWhite));
     EXPECT_EQ(store.pixels[std::size_t(4 * 40 + 35)], win32::pixelFromColour(kBlue));
     EXPECT_EQ(store.pixels[std::size_t(4 * 40 + 29)], win32::pixelFromColour(kWhite));
+    ReleaseDC(window, windowDC);
+}
+
+// How a program shows frames: a desktop copied into a back buffer, sprites drawn on it, the
+// whole buffer copied onto the window. Once shown, the buffer is drawn straight into the window's
+// store, and each showing presents only what was drawn since, waiting first for the last put.
+TEST(WindowDrawing, AFrameShownWholeIsDrawnStraightIntoTheWindow)
+{
+    auto owned = std::make_unique<WindowStore>();
+    WindowStore &store = *owned;
+    win32::installBackend(std::move(owned));
+    WNDCLASSA windowClass{};
+    windowClass.lpfnWndProc = quietProc;
+    windowClass.lpszClassName = "Frames";
+    RegisterClassA(&windowClass);
+    HWND window = CreateWindowExA(0, "Frames", "", WS_POPUP, 0, 0, 40, 6, nullptr, nullptr, nullptr, nullptr);
+    HDC windowDC = GetDC(window);
+    HDC desktop = memoryDC(40, 6), frame = memoryDC(40, 6), sprite = memoryDC(2, 2);
+    fillDC(desktop, kGreen);
+    fillDC(sprite, kRed);
+    SelectObject(frame, GetStockObject(WHITE_BRUSH));
+    auto storeAt = [&](int x, int y) { return win32::colourFromPixel(store.pixels[std::size_t(y * 40 + x)]); };
+    auto show = [&] {
+        store.presented.clear();
+        BitBlt(windowDC, 0, 0, 40, 6, frame, 0, 0, SRCCOPY);
+        EXPECT_EQ(store.presented.size(), 1u);
+        const RECT &r = store.presented.back();
+        return std::vector<LONG>({r.left, r.top, r.right, r.bottom});
+    };
+
+    BitBlt(frame, 0, 0, 40, 6, desktop, 0, 0, SRCCOPY);
+    EXPECT_EQ(show(), std::vector<LONG>({0, 0, 40, 6}));
+    struct Step {
+        const char *what;
+        std::function<void()> draw;
+        std::vector<LONG> shown;
+        COLORREF at11x3;
+    } steps[] = {
+        {"a sprite", [&] { BitBlt(frame, 10, 2, 2, 2, sprite, 0, 0, SRCCOPY); }, {10, 2, 12, 4}, kRed},
+        {"a sprite clipped at the edge", [&] { BitBlt(frame, 39, 5, 2, 2, sprite, 0, 0, SRCPAINT); }, {39, 5, 40, 6},
+         kRed},
+        {"a rectangle", [&] { Rectangle(frame, 20, 1, 23, 4); }, {20, 1, 23, 4}, kRed},
+        {"the desktop again: only what differed", [&] { BitBlt(frame, 0, 0, 40, 6, desktop, 0, 0, SRCCOPY); },
+         {10, 1, 40, 6}, kGreen},
+        {"nothing", [] {}, {0, 0, 0, 0}, kGreen},
+    };
+    for (const Step &step : steps) {
+        int prepared = store.prepared;
+        step.draw();
+        // Drawn straight into the window's store, which was ready for it.
+        EXPECT_EQ(storeAt(11, 3), step.at11x3) << step.what;
+        EXPECT_GE(store.prepared, prepared + (step.shown[2] > 0 ? 1 : 0)) << step.what;
+        EXPECT_EQ(show(), step.shown) << step.what;
+    }
+
+    // Anything else drawn on the window gives the frame pixels of its own again: what is drawn
+    // on it stays off the window until it is shown.
+    Rectangle(windowDC, 0, 0, 2, 2);
+    BitBlt(frame, 10, 2, 2, 2, sprite, 0, 0, SRCCOPY);
+    EXPECT_EQ(storeAt(11, 3), kGreen);
+    EXPECT_EQ(storeAt(0, 0), kBlack);
+    EXPECT_EQ(show(), std::vector<LONG>({0, 0, 12, 4}));
+    EXPECT_EQ(storeAt(11, 3), kRed);
+    EXPECT_EQ(storeAt(0, 0), kGreen);
     ReleaseDC(window, windowDC);
 }
 
