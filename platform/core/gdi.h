@@ -33,6 +33,17 @@ struct Bitmap : Object {
     // its pixels are handed out (surfaceOf). Guarded by gdiMutex.
     std::shared_ptr<Window> shownOn;
     RECT drawn{0, 0, 0, 0};
+
+    // What the layer knows of the pixels, so that a frame restored whole from another bitmap
+    // (a back buffer from the desktop's snapshot) copies only where it was drawn on since the
+    // last restoring: a count of drawings on the bitmap; whether its pixels were handed out, so
+    // that nothing is known of them any more; and for a frame, the bitmap it was last restored
+    // from with that one's count then, and the part drawn since. Guarded by gdiMutex.
+    std::uint64_t drawings = 0;
+    bool handedOut = false;
+    std::weak_ptr<Bitmap> restoredFrom;
+    std::uint64_t restoredAt = 0;
+    RECT sinceRestored{0, 0, 0, 0};
 };
 
 struct Brush : Object {

@@ -101,11 +101,42 @@ void endDrawing(const Target &target, RECT area)
         area = RECT{0, 0, 0, 0};
     if (target.kind == DeviceContext::Target::Window) {
         backend().presentWindow(*target.window, area);
-    } else if (target.shownOn) {
+    } else if (target.kind == DeviceContext::Target::Memory) {
         std::lock_guard lock(gdiMutex());
-        if (target.bitmap->shownOn == target.shownOn)
-            target.bitmap->drawn = unite(target.bitmap->drawn, area);
+        Bitmap &bitmap = *target.bitmap;
+        ++bitmap.drawings;
+        bitmap.sinceRestored = unite(bitmap.sinceRestored, area);
+        if (target.shownOn && bitmap.shownOn == target.shownOn)
+            bitmap.drawn = unite(bitmap.drawn, area);
     }
+}
+
+// A frame restored whole from a bitmap of its size: where it was not drawn on since it was last
+// restored from that same, unchanged bitmap, it holds that bitmap's pixels already.
+bool restoreFrame(const Target &frame, const Target &from)
+{
+    const Surface &to = frame.surface, &source = from.surface;
+    if (source.monochrome() || source.width != to.width || source.height != to.height)
+        return false;
+    beginDrawing(frame);
+    RECT area{0, 0, to.width, to.height};
+    {
+        std::lock_guard lock(gdiMutex());
+        const Bitmap &bitmap = *frame.bitmap;
+        if (bitmap.restoredFrom.lock() == from.bitmap && !bitmap.handedOut && !from.bitmap->handedOut &&
+            bitmap.restoredAt == from.bitmap->drawings)
+            area = bitmap.sinceRestored;
+    }
+    RECT changed{0, 0, 0, 0};
+    if (area.left < area.right && area.top < area.bottom)
+        changed = raster::copyChanged(to, area.left, area.top, area.right - area.left, area.bottom - area.top,
+                                      source, area.left, area.top);
+    endDrawing(frame, changed);
+    std::lock_guard lock(gdiMutex());
+    frame.bitmap->restoredFrom = from.bitmap;
+    frame.bitmap->restoredAt = from.bitmap->drawings;
+    frame.bitmap->sinceRestored = RECT{0, 0, 0, 0};
+    return true;
 }
 
 // A whole colour bitmap copied onto a window of its very size, the way a program shows the
@@ -225,6 +256,7 @@ Surface surfaceOf(HDC handle)
         std::lock_guard lock(gdiMutex());
         if (dc->bitmap->shownOn)
             separate(*dc->bitmap);
+        dc->bitmap->handedOut = true;
     }
     auto target = targetOf(handle);
     return target ? target->surface : Surface{};
@@ -404,10 +436,14 @@ extern "C" BOOL WINAPI BitBlt(HDC destinationHandle, int x, int y, int width, in
     if (width <= 0 || height <= 0)
         return TRUE;
 
+
+    bool whole = x == 0 && y == 0 && sourceX == 0 && sourceY == 0 && width >= destination->surface.width &&
+                 height >= destination->surface.height;
+    if (destination->shownOn && source->kind == DeviceContext::Target::Memory && *rop == raster::Rop::Copy &&
+        whole && restoreFrame(*destination, *source))
+        return TRUE;
     if (destination->kind == DeviceContext::Target::Window && source->kind == DeviceContext::Target::Memory &&
-        *rop == raster::Rop::Copy && x == 0 && y == 0 && sourceX == 0 && sourceY == 0 &&
-        width >= destination->surface.width && height >= destination->surface.height &&
-        showFrame(*destination, *source))
+        *rop == raster::Rop::Copy && whole && showFrame(*destination, *source))
         return TRUE;
 
     raster::Colours colours{pixelFromColour(source->background), pixelFromColour(destination->text),

@@ -418,7 +418,8 @@ TEST(WindowDrawing, AFrameCopiedOntoAWindowWritesAndShowsOnlyWhatChanged)
 
 // How a program shows frames: a desktop copied into a back buffer, sprites drawn on it, the
 // whole buffer copied onto the window. Once shown, the buffer is drawn straight into the window's
-// store, and each showing presents only what was drawn since, waiting first for the last put.
+// store, each showing presents only what was drawn since, waiting first for the last put, and
+// restoring the desktop copies only where something was drawn, unless the desktop changed.
 TEST(WindowDrawing, AFrameShownWholeIsDrawnStraightIntoTheWindow)
 {
     auto owned = std::make_unique<WindowStore>();
@@ -430,8 +431,10 @@ TEST(WindowDrawing, AFrameShownWholeIsDrawnStraightIntoTheWindow)
     RegisterClassA(&windowClass);
     HWND window = CreateWindowExA(0, "Frames", "", WS_POPUP, 0, 0, 40, 6, nullptr, nullptr, nullptr, nullptr);
     HDC windowDC = GetDC(window);
-    HDC desktop = memoryDC(40, 6), frame = memoryDC(40, 6), sprite = memoryDC(2, 2);
-    fillDC(desktop, kGreen);
+    // The desktop is painted through GDI only: pixels handed out to a test are never trusted.
+    HDC green = memoryDC(40, 6), desktop = memoryDC(40, 6), frame = memoryDC(40, 6), sprite = memoryDC(2, 2);
+    fillDC(green, kGreen);
+    BitBlt(desktop, 0, 0, 40, 6, green, 0, 0, SRCCOPY);
     fillDC(sprite, kRed);
     SelectObject(frame, GetStockObject(WHITE_BRUSH));
     auto storeAt = [&](int x, int y) { return win32::colourFromPixel(store.pixels[std::size_t(y * 40 + x)]); };
@@ -458,6 +461,22 @@ TEST(WindowDrawing, AFrameShownWholeIsDrawnStraightIntoTheWindow)
         {"the desktop again: only what differed", [&] { BitBlt(frame, 0, 0, 40, 6, desktop, 0, 0, SRCCOPY); },
          {10, 1, 40, 6}, kGreen},
         {"nothing", [] {}, {0, 0, 0, 0}, kGreen},
+        {"a sprite after the desktop", [&] { BitBlt(frame, 10, 2, 2, 2, sprite, 0, 0, SRCCOPY); }, {10, 2, 12, 4},
+         kRed},
+        {"the desktop again: where the sprite stood",
+         [&] { BitBlt(frame, 0, 0, 40, 6, desktop, 0, 0, SRCCOPY); }, {10, 2, 12, 4}, kGreen},
+        {"the desktop drawn on, then again",
+         [&] {
+             Rectangle(desktop, 30, 0, 32, 2);
+             BitBlt(frame, 0, 0, 40, 6, desktop, 0, 0, SRCCOPY);
+         },
+         {30, 0, 32, 2}, kGreen},
+        {"the desktop's pixels handed out and changed, then again",
+         [&] {
+             setPixel(desktop, 5, 5, kBlue);
+             BitBlt(frame, 0, 0, 40, 6, desktop, 0, 0, SRCCOPY);
+         },
+         {5, 5, 6, 6}, kGreen},
     };
     for (const Step &step : steps) {
         int prepared = store.prepared;
