@@ -17,6 +17,7 @@
 #include <X11/extensions/XShm.h>
 
 #include <algorithm>
+#include <atomic>
 #include <condition_variable>
 #include <map>
 #include <memory>
@@ -84,6 +85,9 @@ public:
     POINT cursorPosition() override;
     void setCursor(const win32::Cursor *cursor) override;
     UINT trackPopupMenu(const win32::Menu &menu, int x, int y, HWND owner) override;
+
+    // The frames presented so far and when the first and the last were, for HOWDY_DEBUG.
+    std::string framesShown();
 
 private:
     struct Monitor {
@@ -153,6 +157,8 @@ private:
     GC menuGc_ = nullptr;
 
     std::unique_ptr<AlsaSound> sound_;
+    std::atomic<long> frames_ = 0;
+    std::atomic<std::int64_t> firstFrame_ = 0, lastFrame_ = 0;
 };
 
 } // namespace x11

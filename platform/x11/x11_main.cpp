@@ -16,7 +16,8 @@ const char kUsage[] = "usage: howdy [--help | --version]\n"
                       "  --help     print this text\n"
                       "  --version  print the version\n"
                       "\n"
-                      "Other arguments are ignored. Set HOWDY_DEBUG to hear why there is no sound.\n";
+                      "Other arguments are ignored. With HOWDY_DEBUG set, it says why there is no sound and how\n"
+                      "many frames it showed when.\n";
 
 } // namespace
 
@@ -40,6 +41,7 @@ int main(int argc, char **argv)
         std::fprintf(stderr, "howdy: %s\n", error.c_str());
         return 1;
     }
+    x11::X11Backend *x11 = backend.get();
     win32::installBackend(std::move(backend));
     std::string commandLine;
     for (int i = 1; i < argc; ++i) {
@@ -48,6 +50,8 @@ int main(int argc, char **argv)
         commandLine += argv[i];
     }
     int code = WinMain(win32::moduleInstance(), nullptr, commandLine.data(), SW_SHOWNORMAL);
+    if (std::getenv("HOWDY_DEBUG"))
+        std::fprintf(stderr, "howdy: %s\n", x11->framesShown().c_str());
     // Like the end of a Windows process: other threads stop where they stand, nothing is torn down.
     std::fflush(nullptr);
     std::_Exit(code);

@@ -17,6 +17,7 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
@@ -248,6 +249,10 @@ void X11Backend::showWindow(win32::Window &window, bool visible)
 // server has said that it read it (prepareWindow).
 void X11Backend::presentWindow(win32::Window &window, const RECT &changed)
 {
+    std::int64_t time = now();
+    if (frames_++ == 0)
+        firstFrame_ = time;
+    lastFrame_ = time;
     auto native = std::static_pointer_cast<NativeWindow>(window.native);
     RECT area = changed;
     {
@@ -269,6 +274,14 @@ void X11Backend::presentWindow(win32::Window &window, const RECT &changed)
                   height);
     }
     XFlush(display_);
+}
+
+std::string X11Backend::framesShown()
+{
+    char text[128];
+    std::snprintf(text, sizeof text, "%ld frames shown, the first %.3f s and the last %.3f s after the start",
+                  long(frames_), double(firstFrame_) / 1000, double(lastFrame_) / 1000);
+    return text;
 }
 
 void X11Backend::prepareWindow(win32::Window &window)

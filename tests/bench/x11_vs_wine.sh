@@ -50,18 +50,18 @@ cpu_ticks() {
     awk '{ print $14 + $15 }' "/proc/$1/stat" 2>/dev/null
 }
 
-# run NAME COMMAND...: runs the command, follows the process called NAME until it ends, and
-# prints its figures.
+# run NAME COMMAND...: runs the command, follows it once it has become the process called NAME
+# (the loaders exec it in place) until it ends, and prints its figures.
 run() {
     name=$1
     shift
     xvfb_before=$(cpu_ticks "$xvfb_pid")
     started=$(now_ms)
-    "$@" >/dev/null 2>&1 &
+    "$@" >/dev/null 2>"$work/$name.err" &
     program=$!
-    pid=
-    while [ -z "$pid" ]; do
-        pid=$(pgrep -n -x "$name" || true)
+    pid=$program
+    while [ "$(cat "/proc/$pid/comm" 2>/dev/null)" != "$name" ]; do
+        [ -d "/proc/$pid" ] || { echo "$name did not start: $(cat "$work/$name.err")"; exit 1; }
     done
     ticks=0
     peak=0
@@ -82,6 +82,12 @@ run() {
 }
 
 echo "$frames frames, $((show_ms / 1000)).$((show_ms % 1000 / 10)) s of show at $size"
-run howdy "$howdy"
+run howdy env HOWDY_DEBUG=1 "$howdy"
 run howdy.exe wine "$exe"
+# howdy's own account: the wall time from its first frame to its last against the sleeps between
+# them, which leaves out the start (the snapshot) and the launcher's run at the end.
+last_ms=$(grep '^{"frame"' "$work/show.jsonl" | tail -n 1 | sed 's/.*"t_ms":\([0-9]*\).*/\1/')
+sed -n 's/^howdy: \([0-9]*\) frames shown, the first \([0-9.]*\) s and the last \([0-9.]*\) s.*/\1 \2 \3/p' \
+    "$work/howdy.err" | awk -v s="$last_ms" '{ printf "howdy itself: %d frames shown, the first at %.2f s; from it to the last %.2f s for %.2f s of sleeps (drift %+.1f%%)\n",
+        $1, $2, $3 - $2, s / 1000, (($3 - $2) * 1000 - s) * 100 / s }'
 awk 'NR == 1 { ours = $11 } NR == 2 { printf "CPU a frame, program and Xvfb: %.2fx Wine'"'"'s\n", ours / $11 }' "$work/figures"
