@@ -81,12 +81,13 @@ public:
     void presentWindow(win32::Window &window, const RECT &area) override;
     void playSound(const win32::Wave &wave, const std::string &name) override;
     void stopSounds() override;
-    void timerSet(UINT_PTR, UINT) override {}
+    void timerSet(UINT_PTR, UINT) override { timerSetAt_ = now(); }
     POINT cursorPosition() override;
     void setCursor(const win32::Cursor *cursor) override;
     UINT trackPopupMenu(const win32::Menu &menu, int x, int y, HWND owner) override;
 
-    // The frames presented so far and when the first and the last were, for HOWDY_DEBUG.
+    // The frames presented so far, when the first and the last were and when a timer was last
+    // set, for HOWDY_DEBUG.
     std::string framesShown();
 
 private:
@@ -158,7 +159,7 @@ private:
 
     std::unique_ptr<AlsaSound> sound_;
     std::atomic<long> frames_ = 0;
-    std::atomic<std::int64_t> firstFrame_ = 0, lastFrame_ = 0;
+    std::atomic<std::int64_t> firstFrame_ = 0, lastFrame_ = 0, timerSetAt_ = -1;
 };
 
 } // namespace x11
