@@ -4,7 +4,7 @@ BUILD_PACKAGES="cmake make g++ pkg-config zlib1g-dev libpng-dev libwebp-dev libx
   libxrandr-dev libxfixes-dev libasound2-dev libfreetype-dev libfontconfig-dev fonts-dejavu-core libgtest-dev
   libbenchmark-dev binutils-mingw-w64-x86-64"
 TEST_PACKAGES="g++-mingw-w64-x86-64 libz-mingw-w64-dev wine wine64 xvfb x11-utils x11-xserver-utils xdotool imagemagick
-  python3 python3-pil clang libclang-rt-14-dev xdg-utils"
+  openbox python3 python3-pil clang libclang-rt-14-dev xdg-utils"
 
 install_packages() {
     missing=""
