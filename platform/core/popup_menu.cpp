@@ -159,7 +159,8 @@ struct PopupMenu::Font {
                 const unsigned char *coverage = bitmap.buffer + row * bitmap.pitch;
                 for (int col = 0; col < int(bitmap.width); ++col) {
                     int px = left + col;
-                    if (coverage[col] && px >= std::max<int>(clip.left, 0) && px < std::min<int>(clip.right, into.width))
+                    if (coverage[col] && px >= std::max<int>(clip.left, 0) &&
+                        px < std::min<int>(clip.right, into.width))
                         into.pixels(y)[px] = blend(into.pixels(y)[px], colour, coverage[col]);
                 }
             }
@@ -212,7 +213,8 @@ void PopupMenu::paint(const Surface &into) const
         const Row &row = rows_[i];
         if (row.separator) {
             int middle = row.top + row.height / 2;
-            fillRect(into, kBorder + kHighlightInset, middle, width - kBorder - kHighlightInset, middle + 1, kSeparator);
+            fillRect(into, kBorder + kHighlightInset, middle, width - kBorder - kHighlightInset, middle + 1,
+                     kSeparator);
             continue;
         }
         bool lit = int(i) == highlighted_;

@@ -11,7 +11,8 @@ exe=$2
 record=$3
 size=1920x1080
 work=$(mktemp -d)
-trap 'kill ${program:-} ${xvfb_pid:-} 2>/dev/null; [ -z "${WINEPREFIX:-}" ] || wineserver -k 2>/dev/null; rm -rf "$work"' EXIT
+trap 'kill ${program:-} ${xvfb_pid:-} 2>/dev/null; [ -z "${WINEPREFIX:-}" ] || wineserver -k 2>/dev/null
+      rm -rf "$work"' EXIT
 
 # The show on a virtual clock: its frames, and the virtual time at which it ends (the sum of its
 # sleeps, then the exit timer's four seconds).
@@ -86,8 +87,9 @@ run() {
     wait "$program" || true
     program=
     awk -v name="$name" -v t="$ticks" -v x="$xvfb" -v f="$frames" -v w="$wall" -v s="$show_ms" -v h="$peak" 'BEGIN {
-        printf "%-10s program %5.2f s + Xvfb %5.2f s CPU = %5.2f ms a frame; wall %6.2f s for %6.2f s of sleeps (drift %+5.1f%%); VmHWM %5.1f MiB\n",
-            name, t / 100, x / 100, (t + x) * 10 / f, w / 1000, s / 1000, (w - s) * 100 / s, h / 1024 }' |
+        printf "%-10s program %5.2f s + Xvfb %5.2f s CPU = %5.2f ms a frame; ", name, t / 100, x / 100, (t + x) * 10 / f
+        printf "wall %6.2f s for %6.2f s of sleeps (drift %+5.1f%%); VmHWM %5.1f MiB\n", w / 1000, s / 1000,
+            (w - s) * 100 / s, h / 1024 }' |
         tee -a "$work/figures"
 }
 
@@ -99,6 +101,8 @@ run howdy.exe wine "$exe"
 # launcher's run at the end.
 timer_ms=$(sed -n 's/^{"event":"timer".*"t_ms":\([0-9]*\).*/\1/p' "$work/show.jsonl")
 sed -n 's/^howdy: \([0-9]*\) frames shown, the first \([0-9.]*\) s .*, a timer set \([0-9.]*\) s.*/\1 \2 \3/p' \
-    "$work/howdy.err" | awk -v s="$timer_ms" '{ printf "howdy itself: the first frame %.2f s after the start; from it to the badge at rest %.2f s for %.2f s of sleeps (drift %+.1f%%)\n",
-        $2, $3 - $2, s / 1000, (($3 - $2) * 1000 - s) * 100 / s }'
-awk 'NR == 1 { ours = $11 } NR == 2 { printf "CPU a frame, program and Xvfb: %.2fx Wine'"'"'s\n", ours / $11 }' "$work/figures"
+    "$work/howdy.err" | awk -v s="$timer_ms" '{
+        printf "howdy itself: the first frame %.2f s after the start; from it to the badge at rest ", $2
+        printf "%.2f s for %.2f s of sleeps (drift %+.1f%%)\n", $3 - $2, s / 1000, (($3 - $2) * 1000 - s) * 100 / s }'
+awk 'NR == 1 { ours = $11 }
+     NR == 2 { printf "CPU a frame, program and Xvfb: %.2fx Wine'"'"'s\n", ours / $11 }' "$work/figures"

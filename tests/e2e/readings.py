@@ -2,10 +2,11 @@
 
   readings.py region SHOT DESKTOP X Y W H
       Reads what differs from the desktop within the region, as a menu; prints shell
-      assignments: the box of pixels that differ from the desktop (left, top, right, bottom; right and bottom exclusive; left=-1 when
-      none differ), the bands of rows holding dark caption pixels (captions, caption_1 ... as
-      their middle rows), the band filled with the highlight's blue (lit: its middle row, or -1),
-      and whether the box's edge is of one colour (framed).
+      assignments: the box of pixels that differ from the desktop (left, top, right, bottom;
+      right and bottom exclusive; left=-1 when none differ), the bands of rows holding dark
+      caption pixels (captions, caption_1 ... as their middle rows), the band filled with the
+      highlight's blue (lit: its middle row, or -1), and whether the box's edge is of one colour
+      (framed).
   readings.py cursor FILE.cur
       The line that cursor_probe prints for this cursor: size, hot spot, and the number of shown
       and of white pixels.

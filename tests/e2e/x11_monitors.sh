@@ -39,8 +39,9 @@ middle_y=$(((top + bottom) / 2))
 # Sliding in from the right in steps of 15 pixels, it stops at the first step not right of the
 # middle.
 [ $((middle_x - 712)) -ge -17 ] && [ $((middle_x - 712)) -le 2 ] && [ $((middle_y - 384)) -ge -3 ] &&
-    [ $((middle_y - 384)) -le 3 ] || fail "the badge rests at ${left},${top}-${right},${bottom}, around ${middle_x},${middle_y}"
-echo "the badge rests in the primary monitor's middle (${left},${top}-${right},${bottom}), the other monitor shows the desktop"
+    [ $((middle_y - 384)) -le 3 ] || fail "the badge rests at ${left},${top}-${right},${bottom}, not in the middle"
+echo "the badge rests in the primary monitor's middle (${left},${top}-${right},${bottom});" \
+    "the other monitor shows the desktop"
 
 sent=$(now_ms)
 xdotool key Escape

@@ -70,14 +70,16 @@ sleep 0.3
 import -window root "$work/menu-lit.png"
 caption=$caption_2
 eval "$($readings region "$work/menu-lit.png" "$desktop" 60 60 500 300)"
-[ "$lit" -ge $((caption - 3)) ] && [ "$lit" -le $((caption + 3)) ] || fail "lit at $lit, not at the second item $caption"
+[ "$lit" -ge $((caption - 3)) ] && [ "$lit" -le $((caption + 3)) ] ||
+    fail "lit at $lit, not at the second item $caption"
 xdotool key Escape
 sleep 0.3
 import -window root "$work/menu-closed.png"
 differing=$(pixels_differing "$work/menu-closed.png" "$desktop" 500x300+60+60)
 [ "$differing" = 0 ] || fail "the menu stays after Esc ($differing pixels)"
 kill -0 "$howdy_pid" 2>/dev/null || fail "Esc in the menu ended the show"
-echo "a right-click opens a framed menu of three captions at the pointer, the item under the pointer is lit, Esc closes it"
+echo "a right-click opens a framed menu of three captions at the pointer," \
+    "the item under the pointer is lit, Esc closes it"
 
 # Half way through the trip the desktop pulses through harsh colours.
 sleep $((8 - ($(now_ms) - started) / 1000))

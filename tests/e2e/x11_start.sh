@@ -6,7 +6,8 @@
 set -eu
 howdy=$1
 work=$(mktemp -d)
-trap '[ -z "${server:-}" ] || kill "$server" 2>/dev/null; rm -f "${socket:-}"; [ -z "${made_folder:-}" ] || rmdir /tmp/.X11-unix; rm -rf "$work"' EXIT
+trap '[ -z "${server:-}" ] || kill "$server" 2>/dev/null; rm -f "${socket:-}"
+      [ -z "${made_folder:-}" ] || rmdir /tmp/.X11-unix; rm -rf "$work"' EXIT
 
 fail() {
     echo "$*"

@@ -188,7 +188,8 @@ TEST(PopupMenu, PaintDrawsBorderTextAndTheHighlight)
     PopupMenu menu(*sample());
     Size size = menu.size();
     std::vector<std::uint32_t> pixels(std::size_t(size.width * size.height));
-    win32::Surface surface{reinterpret_cast<std::uint8_t *>(pixels.data()), size.width, size.height, size.width * 4, 32};
+    win32::Surface surface{reinterpret_cast<std::uint8_t *>(pixels.data()), size.width, size.height, size.width * 4,
+                           32};
     auto at = [&](int x, int y) { return pixels[std::size_t(y * size.width + x)]; };
     // How many pixels of a row's band are darker than mid grey, and how many lie strictly between
     // the darkest and the background (anti-aliasing).
