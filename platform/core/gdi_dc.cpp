@@ -436,7 +436,7 @@ extern "C" BOOL WINAPI BitBlt(HDC destinationHandle, int x, int y, int width, in
     if (width <= 0 || height <= 0)
         return TRUE;
 
-
+    // The way a program restores its back buffer from a snapshot and shows it: see Bitmap.
     bool whole = x == 0 && y == 0 && sourceX == 0 && sourceY == 0 && width >= destination->surface.width &&
                  height >= destination->surface.height;
     if (destination->shownOn && source->kind == DeviceContext::Target::Memory && *rop == raster::Rop::Copy &&
