@@ -1,10 +1,11 @@
 #!/bin/sh
-# howdy under Xvfb, without a sound device. An Esc sent 50 ms after the start, before the overlay
-# exists, ends a run at once. Then one whole show: the overlay covers the screen under its names
-# and icon, shows the desktop it covers, the walker and the pulse; the popup menu shows its
-# captions and highlights the item under the pointer, and Esc closes it; over the resting badge
-# the pointer is the hand, off it the arrow; the menu's Exit ends the show. Nothing is written
-# to standard error.
+# howdy under Xvfb, without a sound device. An Esc sent 50 ms after the start, while the show is
+# still being built and nothing is shown, ends a run at once. Then one whole show: the overlay
+# covers the screen under its names and icon, shows the desktop it covers, the walker and the
+# pulse; the popup menu shows its captions and highlights the item under the pointer, Esc closes
+# it, and in the screen's corner it opens left of and above the pointer; over the resting badge
+# the pointer is the hand, off it the arrow; the menu's Exit ends the show. Nothing is written to
+# standard error.
 # Usage: x11_show.sh HOWDY HOWDY_RECORD CURSOR_PROBE
 set -eu
 howdy=$1
@@ -80,6 +81,16 @@ differing=$(pixels_differing "$work/menu-closed.png" "$desktop" 500x300+60+60)
 kill -0 "$howdy_pid" 2>/dev/null || fail "Esc in the menu ended the show"
 echo "a right-click opens a framed menu of three captions at the pointer," \
     "the item under the pointer is lit, Esc closes it"
+
+# Near the screen's corner the menu opens left of and above the pointer, on the screen.
+xdotool mousemove 1020 760 click 3
+sleep 0.5
+import -window root "$work/menu-corner.png"
+eval "$($readings region "$work/menu-corner.png" "$desktop" 624 500 400 268)"
+[ "$right" = 1020 ] && [ "$bottom" = 760 ] && [ "$captions" = 3 ] ||
+    fail "menu in the corner at $left,$top-$right,$bottom with $captions captions"
+xdotool key Escape
+echo "in the screen's corner the menu opens left of and above the pointer"
 
 # Half way through the trip the desktop pulses through harsh colours.
 sleep $((8 - ($(now_ms) - started) / 1000))
