@@ -50,7 +50,7 @@ Bitmap::Bitmap(int width, int height, int bitsPerPixel, bool cleared) : Object(k
     surface.bitsPerPixel = bitsPerPixel;
     surface.stride = strideFor(width, bitsPerPixel);
     std::size_t bytes = std::size_t(surface.stride) * std::size_t(height);
-    storage = cleared ? std::make_unique<std::uint8_t[]>(bytes) : std::make_unique_for_overwrite<std::uint8_t[]>(bytes);
+    storage = cleared ? std::make_shared<std::uint8_t[]>(bytes) : std::make_shared_for_overwrite<std::uint8_t[]>(bytes);
     surface.bits = storage.get();
 }
 

@@ -286,6 +286,44 @@ void blt(const Surface &destination, int x, int y, int width, int height, const 
     }
 }
 
+RECT copyChanged(const Surface &destination, int x, int y, int width, int height, const Surface &source, int sourceX,
+                 int sourceY)
+{
+    RECT changed{0, 0, 0, 0};
+    auto clipped = clip(destination, x, y, width, height, source, sourceX, sourceY);
+    if (!clipped)
+        return changed;
+    const Clipped &c = *clipped;
+    // Pixels compared at a time, which the compiler turns into a few vector compares.
+    constexpr int kBlock = 16;
+    for (int row = 0; row < c.height; ++row) {
+        std::uint32_t *d = destination.pixels(c.y + row) + c.x;
+        const std::uint32_t *s = source.pixels(c.sourceY + row) + c.sourceX;
+        // Most rows of a frame are as they were: read once, and nothing written.
+        int first = 0, end = c.width;
+        while (first + kBlock <= c.width && std::memcmp(d + first, s + first, kBlock * 4) == 0)
+            first += kBlock;
+        while (first < c.width && d[first] == s[first])
+            ++first;
+        if (first == c.width)
+            continue;
+        while (end - kBlock > first && std::memcmp(d + end - kBlock, s + end - kBlock, kBlock * 4) == 0)
+            end -= kBlock;
+        while (d[end - 1] == s[end - 1])
+            --end;
+        std::memcpy(d + first, s + first, std::size_t(end - first) * 4);
+        int top = c.y + row;
+        if (changed.left == changed.right) {
+            changed = RECT{c.x + first, top, c.x + end, top + 1};
+        } else {
+            changed.left = std::min<LONG>(changed.left, c.x + first);
+            changed.right = std::max<LONG>(changed.right, c.x + end);
+            changed.bottom = top + 1;
+        }
+    }
+    return changed;
+}
+
 void fill(const Surface &destination, int left, int top, int right, int bottom, COLORREF colour)
 {
     left = std::max(left, 0);

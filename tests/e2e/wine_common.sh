@@ -1,5 +1,6 @@
 # Shared by the Wine checks: the Wine prefix that wine_prefix.sh makes in a folder of its own,
-# and a private Xvfb showing a known desktop (xvfb.sh).
+# and a private Xvfb showing a known desktop (xvfb.sh, whose helpers for howdy these replace).
+. "$e2e/xvfb.sh"
 
 # Points Wine at the prefix DIR/prefix, with DIR/home as the home, runtime and temporary folder
 # (where Wine's server keeps its socket), so that nothing Wine writes lands outside DIR. Wine's
@@ -26,7 +27,6 @@ windows_path() {
 # prefix in DIR; on exit the prefix's processes end before the display does.
 # Usage: start_wine DIR HOWDY_RECORD
 start_wine() {
-    . "$e2e/xvfb.sh"
     start_desktop "$2"
     use_wine_dir "$1"
     trap 'stop_wine; kill $xvfb_pid 2>/dev/null; rm -rf "$work"' EXIT
