@@ -34,6 +34,15 @@ int noteError(Display *, XErrorEvent *)
     return 0;
 }
 
+// A server that goes away takes the show with it: one line and status 1, as when the display
+// can't be opened. Xlib would print its own message and exit.
+int connectionLost(Display *display)
+{
+    std::fprintf(stderr, "howdy: the X display '%s' went away\n", DisplayString(display));
+    std::fflush(stderr);
+    std::_Exit(1);
+}
+
 // The primary monitor, or the whole screen without XRandR monitors.
 void findPrimary(Display *display, ::Window root, int screen, int &x, int &y, int &width, int &height)
 {
@@ -83,6 +92,7 @@ std::unique_ptr<X11Backend> X11Backend::open(std::string &error)
     backend->display_ = connections->main;
     backend->eventDisplay_ = connections->events;
     XSetErrorHandler(noteError);
+    XSetIOErrorHandler(connectionLost);
     Display *d = backend->display_;
     backend->screen_ = DefaultScreen(d);
     backend->root_ = RootWindow(d, backend->screen_);

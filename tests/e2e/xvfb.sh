@@ -7,13 +7,15 @@ fail() {
     exit 1
 }
 
+# start_xvfb SIZE PICTURE [XVFB OPTION]...
 start_xvfb() {
     size=$1
     picture=$2
+    shift 2
     for n in $(seq 90 140); do
         [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] || break
     done
-    Xvfb ":$n" -screen 0 "${size}x24" -nolisten tcp -noreset >/dev/null 2>&1 &
+    Xvfb ":$n" -screen 0 "${size}x24" -nolisten tcp -noreset "$@" >/dev/null 2>&1 &
     xvfb_pid=$!
     export DISPLAY=":$n"
     for _ in $(seq 50); do
@@ -23,7 +25,7 @@ start_xvfb() {
     # The picture becomes the root window's background, which is what a capture of the screen reads.
     display -window root "$picture" &
     sleep 1
-    trap 'stop_howdy; kill $xvfb_pid 2>/dev/null; [ -z "${work:-}" ] || rm -rf "$work"' EXIT
+    trap 'stop_howdy; kill $xvfb_pid 2>/dev/null || true; [ -z "${work:-}" ] || rm -rf "$work"' EXIT
 }
 
 # A 1024 x 768 Xvfb showing howdy-record's built-in desktop, with a 30-pixel taskbar outside the
