@@ -1,13 +1,13 @@
 # Debian packages the build and the tests need, and a function that installs the missing ones.
 
 BUILD_PACKAGES="cmake make g++ pkg-config zlib1g-dev libpng-dev libwebp-dev libx11-dev libxext-dev
-  libxrandr-dev libasound2-dev libgtest-dev libbenchmark-dev binutils-mingw-w64-x86-64
-  libwayland-dev libwayland-bin wayland-protocols libxkbcommon-dev libsystemd-dev libfreetype-dev
-  libfontconfig-dev"
-TEST_PACKAGES="g++-mingw-w64-x86-64 libz-mingw-w64-dev wine wine64 xvfb x11-utils xdotool imagemagick
-  python3 python3-pil clang libclang-rt-14-dev xdg-utils
+  libxrandr-dev libxfixes-dev libasound2-dev libfreetype-dev libfontconfig-dev fonts-dejavu-core libgtest-dev
+  libbenchmark-dev binutils-mingw-w64-x86-64 libwayland-dev libwayland-bin wayland-protocols libxkbcommon-dev
+  libsystemd-dev"
+TEST_PACKAGES="g++-mingw-w64-x86-64 libz-mingw-w64-dev wine wine64 xvfb x11-utils x11-xserver-utils xdotool imagemagick
+  openbox python3 python3-pil clang libclang-rt-14-dev xdg-utils time
   sway swaybg grim wtype weston dbus-daemon dbus-bin xdg-desktop-portal xdg-desktop-portal-wlr xdg-desktop-portal-gtk
-  pipewire-bin python3-dbus python3-gi fonts-dejavu-core"
+  pipewire-bin python3-dbus python3-gi"
 
 install_packages() {
     missing=""

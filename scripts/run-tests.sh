@@ -7,7 +7,8 @@ cd "$(dirname "$0")/.."
 . scripts/packages.sh
 install_packages $BUILD_PACKAGES $TEST_PACKAGES
 
-cmake --preset mingw >/dev/null
+# The Windows build must compile without a warning.
+cmake --preset mingw -DCMAKE_COMPILE_WARNING_AS_ERROR=ON >/dev/null
 cmake --build --preset mingw -j "$(nproc)"
 cmake --preset default -DHOWDY_WINDOWS_EXE="$PWD/build/mingw/howdy.exe" >/dev/null
 cmake --build --preset default -j "$(nproc)"

@@ -56,7 +56,11 @@ public:
     // Gives the window its back store (window.surface), filled with `background`.
     virtual void createWindow(Window &window, COLORREF background) = 0;
     virtual void showWindow(Window &window, bool visible) = 0;
-    // Something was drawn on the window's back store within `area`: show it.
+    // The layer is about to draw on the window's back store. A backend whose display may still
+    // be reading the store for an earlier presentWindow waits here until it has read it.
+    virtual void prepareWindow(Window &) {}
+    // Something was drawn on the window's back store and changed it within `area`, which is
+    // empty when the drawing changed nothing: show it.
     virtual void presentWindow(Window &window, const RECT &area) = 0;
 
     // Milliseconds on the clock that timers and Sleep follow, and the calendar time in seconds.

@@ -21,9 +21,29 @@ struct Bitmap : Object {
     Bitmap(int width, int height, int bitsPerPixel, bool cleared = true);
 
     Surface surface;
-    std::unique_ptr<std::uint8_t[]> storage;
+    // Shared with the drawing calls under way, which keep the pixels they were given.
+    std::shared_ptr<std::uint8_t[]> storage;
     // A bitmap lives in at most one device context at a time (guarded by gdiMutex).
     DeviceContext *selectedInto = nullptr;
+
+    // A colour bitmap copied whole onto a window of its size becomes the window's frame: its
+    // pixels are the window's back store from then on, so that the program draws straight into
+    // what the display reads, and the next whole copy shows only `drawn`, the part drawn since
+    // the last. It gets pixels of its own again when anything else draws on the window, or when
+    // its pixels are handed out (surfaceOf). Guarded by gdiMutex.
+    std::shared_ptr<Window> shownOn;
+    RECT drawn{0, 0, 0, 0};
+
+    // What the layer knows of the pixels, so that a frame restored whole from another bitmap
+    // (a back buffer from the desktop's snapshot) copies only where it was drawn on since the
+    // last restoring: a count of drawings on the bitmap; whether its pixels were handed out, so
+    // that nothing is known of them any more; and for a frame, the bitmap it was last restored
+    // from with that one's count then, and the part drawn since. Guarded by gdiMutex.
+    std::uint64_t drawings = 0;
+    bool handedOut = false;
+    std::weak_ptr<Bitmap> restoredFrom;
+    std::uint64_t restoredAt = 0;
+    RECT sinceRestored{0, 0, 0, 0};
 };
 
 struct Brush : Object {

@@ -13,11 +13,14 @@ namespace win32 {
 namespace {
 
 // What one drawing call works with, taken under the lock so that another thread's selection
-// can't pull a bitmap away mid-call.
+// can't pull a bitmap, or its pixels, away mid-call.
 struct Target {
     Surface surface;
+    std::shared_ptr<std::uint8_t[]> storage;
     std::shared_ptr<Bitmap> bitmap;
     std::shared_ptr<Window> window;
+    // The window whose back store a frame bitmap's pixels are.
+    std::shared_ptr<Window> shownOn;
     DeviceContext::Target kind{};
     COLORREF background{}, text{}, brush{}, pen{};
 };
@@ -32,10 +35,13 @@ std::optional<Target> targetOf(HDC handle)
     t.kind = dc->target;
     t.bitmap = dc->bitmap;
     t.window = dc->window;
-    if (dc->target == DeviceContext::Target::Memory)
+    if (dc->target == DeviceContext::Target::Memory) {
         t.surface = dc->bitmap->surface;
-    else if (dc->target == DeviceContext::Target::Window)
+        t.storage = dc->bitmap->storage;
+        t.shownOn = dc->bitmap->shownOn;
+    } else if (dc->target == DeviceContext::Target::Window) {
         t.surface = dc->window->surface;
+    }
     t.background = dc->background;
     t.text = dc->text;
     t.brush = dc->brush->colour;
@@ -43,16 +49,139 @@ std::optional<Target> targetOf(HDC handle)
     return t;
 }
 
-void presentIfWindow(const Target &target, RECT area)
+RECT unite(const RECT &a, const RECT &b)
 {
-    if (target.kind != DeviceContext::Target::Window)
-        return;
+    if (a.left >= a.right || a.top >= a.bottom)
+        return b;
+    if (b.left >= b.right || b.top >= b.bottom)
+        return a;
+    return RECT{std::min(a.left, b.left), std::min(a.top, b.top), std::max(a.right, b.right),
+                std::max(a.bottom, b.bottom)};
+}
+
+// Gives a frame bitmap pixels of its own again, as the window's back store now holds them.
+// Called with gdiMutex held.
+void separate(Bitmap &bitmap)
+{
+    std::size_t bytes = std::size_t(bitmap.surface.stride) * std::size_t(bitmap.surface.height);
+    auto own = std::make_shared_for_overwrite<std::uint8_t[]>(bytes);
+    std::copy_n(bitmap.surface.bits, bytes, own.get());
+    bitmap.storage = own;
+    bitmap.surface.bits = own.get();
+    bitmap.shownOn->frame.reset();
+    bitmap.shownOn.reset();
+    bitmap.drawn = RECT{0, 0, 0, 0};
+}
+
+// Before drawing: a window's back store, or a frame bitmap's pixels, may still be being read
+// for the last frame shown; anything but its frame drawing on a window ends the frame.
+void beginDrawing(const Target &target)
+{
+    if (target.kind == DeviceContext::Target::Window) {
+        {
+            std::lock_guard lock(gdiMutex());
+            if (auto frame = target.window->frame.lock())
+                separate(*frame);
+        }
+        backend().prepareWindow(*target.window);
+    } else if (target.shownOn) {
+        backend().prepareWindow(*target.shownOn);
+    }
+}
+
+// After drawing `area` (clipped here): a window shows it; a frame bitmap notes it for its next
+// whole copy onto its window.
+void endDrawing(const Target &target, RECT area)
+{
     area.left = std::max<LONG>(area.left, 0);
     area.top = std::max<LONG>(area.top, 0);
     area.right = std::min<LONG>(area.right, target.surface.width);
     area.bottom = std::min<LONG>(area.bottom, target.surface.height);
-    if (area.left < area.right && area.top < area.bottom)
+    if (area.left >= area.right || area.top >= area.bottom)
+        area = RECT{0, 0, 0, 0};
+    if (target.kind == DeviceContext::Target::Window) {
         backend().presentWindow(*target.window, area);
+    } else if (target.kind == DeviceContext::Target::Memory) {
+        std::lock_guard lock(gdiMutex());
+        Bitmap &bitmap = *target.bitmap;
+        ++bitmap.drawings;
+        bitmap.sinceRestored = unite(bitmap.sinceRestored, area);
+        if (target.shownOn && bitmap.shownOn == target.shownOn)
+            bitmap.drawn = unite(bitmap.drawn, area);
+    }
+}
+
+// A frame restored whole from a bitmap of its size: where it was not drawn on since it was last
+// restored from that same, unchanged bitmap, it holds that bitmap's pixels already.
+bool restoreFrame(const Target &frame, const Target &from)
+{
+    const Surface &to = frame.surface, &source = from.surface;
+    if (source.monochrome() || source.width != to.width || source.height != to.height)
+        return false;
+    beginDrawing(frame);
+    RECT area{0, 0, to.width, to.height};
+    {
+        std::lock_guard lock(gdiMutex());
+        const Bitmap &bitmap = *frame.bitmap;
+        if (bitmap.restoredFrom.lock() == from.bitmap && !bitmap.handedOut && !from.bitmap->handedOut &&
+            bitmap.restoredAt == from.bitmap->drawings)
+            area = bitmap.sinceRestored;
+    }
+    RECT changed{0, 0, 0, 0};
+    if (area.left < area.right && area.top < area.bottom)
+        changed = raster::copyChanged(to, area.left, area.top, area.right - area.left, area.bottom - area.top,
+                                      source, area.left, area.top);
+    endDrawing(frame, changed);
+    std::lock_guard lock(gdiMutex());
+    frame.bitmap->restoredFrom = from.bitmap;
+    frame.bitmap->restoredAt = from.bitmap->drawings;
+    frame.bitmap->sinceRestored = RECT{0, 0, 0, 0};
+    return true;
+}
+
+// A whole colour bitmap copied onto a window of its very size, the way a program shows the
+// frame it composed: the bitmap becomes the window's frame, and later copies show only what
+// was drawn on it since.
+bool showFrame(const Target &window, const Target &bitmap)
+{
+    const Surface &store = window.surface, &frame = bitmap.surface;
+    if (frame.monochrome() || frame.width != store.width || frame.height != store.height ||
+        frame.stride != store.stride || store.bitsPerPixel != 32)
+        return false;
+    RECT shown;
+    bool alreadyShown;
+    {
+        std::lock_guard lock(gdiMutex());
+        alreadyShown = bitmap.bitmap->shownOn == window.window;
+        if (alreadyShown) {
+            shown = bitmap.bitmap->drawn;
+            bitmap.bitmap->drawn = RECT{0, 0, 0, 0};
+        } else {
+            if (bitmap.bitmap->shownOn)
+                separate(*bitmap.bitmap);
+            if (auto previous = window.window->frame.lock())
+                separate(*previous);
+        }
+    }
+    if (alreadyShown) {
+        backend().presentWindow(*window.window, shown);
+        return true;
+    }
+    backend().prepareWindow(*window.window);
+    shown = raster::copyChanged(store, 0, 0, store.width, store.height, frame, 0, 0);
+    {
+        std::lock_guard lock(gdiMutex());
+        // Unless another thread drew on either meanwhile, the bitmap's pixels become the store.
+        if (bitmap.bitmap->surface.bits == frame.bits && window.window->frame.expired()) {
+            bitmap.bitmap->storage.reset();
+            bitmap.bitmap->surface.bits = store.bits;
+            bitmap.bitmap->shownOn = window.window;
+            bitmap.bitmap->drawn = RECT{0, 0, 0, 0};
+            window.window->frame = bitmap.bitmap;
+        }
+    }
+    backend().presentWindow(*window.window, shown);
+    return true;
 }
 
 int bitsPerPixelFor(HDC handle)
@@ -65,6 +194,15 @@ int bitsPerPixelFor(HDC handle)
     if (dc->target == DeviceContext::Target::Memory)
         return dc->bitmap->surface.bitsPerPixel;
     return 32;
+}
+
+// On a monochrome surface a pen that is neither black nor white draws as the DC's background
+// colour would if it is that colour, and in the other of black and white if not.
+COLORREF monochromePen(COLORREF pen, COLORREF background)
+{
+    if (pen == RGB(0, 0, 0) || pen == RGB(255, 255, 255))
+        return pen;
+    return (pen == background) == nearerWhite(background) ? RGB(255, 255, 255) : RGB(0, 0, 0);
 }
 
 // Converts a device-independent bitmap of 1, 4 or 8 bits with a colour table into `bitmap`.
@@ -122,6 +260,13 @@ bool convertDib(Bitmap &bitmap, const void *bits, const BITMAPINFO *info)
 
 Surface surfaceOf(HDC handle)
 {
+    auto dc = handles().find<DeviceContext>(handle);
+    if (dc && dc->target == DeviceContext::Target::Memory) {
+        std::lock_guard lock(gdiMutex());
+        if (dc->bitmap->shownOn)
+            separate(*dc->bitmap);
+        dc->bitmap->handedOut = true;
+    }
     auto target = targetOf(handle);
     return target ? target->surface : Surface{};
 }
@@ -279,13 +424,36 @@ extern "C" BOOL WINAPI Rectangle(HDC handle, int left, int top, int right, int b
     // The brush fills the inside; the one-pixel pen outlines it. Right and bottom edges are
     // outside the rectangle.
     const Surface &s = target->surface;
+    COLORREF pen = s.monochrome() ? monochromePen(target->pen, target->background) : target->pen;
+    beginDrawing(*target);
     raster::fill(s, left + 1, top + 1, right - 1, bottom - 1, target->brush);
-    raster::fill(s, left, top, right, top + 1, target->pen);
-    raster::fill(s, left, bottom - 1, right, bottom, target->pen);
-    raster::fill(s, left, top, left + 1, bottom, target->pen);
-    raster::fill(s, right - 1, top, right, bottom, target->pen);
-    presentIfWindow(*target, RECT{left, top, right, bottom});
+    raster::fill(s, left, top, right, top + 1, pen);
+    raster::fill(s, left, bottom - 1, right, bottom, pen);
+    raster::fill(s, left, top, left + 1, bottom, pen);
+    raster::fill(s, right - 1, top, right, bottom, pen);
+    endDrawing(*target, RECT{left, top, right, bottom});
     return TRUE;
+}
+
+extern "C" COLORREF WINAPI GetPixel(HDC handle, int x, int y)
+{
+    auto target = targetOf(handle);
+    if (!target)
+        return CLR_INVALID;
+    Surface s = target->surface;
+    std::uint32_t screenPixel = 0;
+    if (target->kind == DeviceContext::Target::Screen) {
+        if (x < 0 || y < 0 || x >= backend().screenWidth() || y >= backend().screenHeight())
+            return CLR_INVALID;
+        s = Surface{reinterpret_cast<std::uint8_t *>(&screenPixel), 1, 1, 4, 32};
+        backend().captureScreen(x, y, s);
+        x = y = 0;
+    }
+    if (x < 0 || y < 0 || x >= s.width || y >= s.height)
+        return CLR_INVALID;
+    if (s.monochrome())
+        return s.monoBit(x, y) ? RGB(255, 255, 255) : RGB(0, 0, 0);
+    return colourFromPixel(s.pixels(y)[x]);
 }
 
 extern "C" BOOL WINAPI BitBlt(HDC destinationHandle, int x, int y, int width, int height, HDC sourceHandle,
@@ -299,17 +467,51 @@ extern "C" BOOL WINAPI BitBlt(HDC destinationHandle, int x, int y, int width, in
     if (width <= 0 || height <= 0)
         return TRUE;
 
+    // The way a program restores its back buffer from a snapshot and shows it: see Bitmap.
+    bool whole = x == 0 && y == 0 && sourceX == 0 && sourceY == 0 && width >= destination->surface.width &&
+                 height >= destination->surface.height;
+    if (destination->shownOn && source->kind == DeviceContext::Target::Memory && *rop == raster::Rop::Copy &&
+        whole && restoreFrame(*destination, *source))
+        return TRUE;
+    if (destination->kind == DeviceContext::Target::Window && source->kind == DeviceContext::Target::Memory &&
+        *rop == raster::Rop::Copy && whole && showFrame(*destination, *source))
+        return TRUE;
+
     raster::Colours colours{pixelFromColour(source->background), pixelFromColour(destination->text),
                             pixelFromColour(destination->background)};
     Surface from = source->surface;
+    const Surface &to = destination->surface;
+    beginDrawing(*destination);
     std::vector<std::uint8_t> screen;
     if (source->kind == DeviceContext::Target::Screen) {
-        // Read only the part of the screen that the transfer covers.
+        // Read only the part of the screen that the transfer covers, straight into a colour
+        // destination when nothing is to be combined.
         long long left = std::max<long long>(sourceX, 0), top = std::max<long long>(sourceY, 0);
         long long right = std::min<long long>(0LL + sourceX + width, backend().screenWidth());
         long long bottom = std::min<long long>(0LL + sourceY + height, backend().screenHeight());
-        if (left >= right || top >= bottom)
+        if (*rop == raster::Rop::Copy && !to.monochrome()) {
+            long long toLeft = std::max<long long>(x + (left - sourceX), 0);
+            long long toTop = std::max<long long>(y + (top - sourceY), 0);
+            left += toLeft - (x + (left - sourceX));
+            top += toTop - (y + (top - sourceY));
+            right = std::min<long long>(right, left + (to.width - toLeft));
+            bottom = std::min<long long>(bottom, top + (to.height - toTop));
+            RECT drawn{0, 0, 0, 0};
+            if (left < right && top < bottom) {
+                Surface into = to;
+                into.bits = to.row(int(toTop)) + toLeft * 4;
+                into.width = int(right - left);
+                into.height = int(bottom - top);
+                backend().captureScreen(int(left), int(top), into);
+                drawn = RECT{LONG(toLeft), LONG(toTop), LONG(toLeft + into.width), LONG(toTop + into.height)};
+            }
+            endDrawing(*destination, drawn);
             return TRUE;
+        }
+        if (left >= right || top >= bottom) {
+            endDrawing(*destination, RECT{0, 0, 0, 0});
+            return TRUE;
+        }
         from.width = int(right - left);
         from.height = int(bottom - top);
         from.bitsPerPixel = 32;
@@ -320,8 +522,16 @@ extern "C" BOOL WINAPI BitBlt(HDC destinationHandle, int x, int y, int width, in
         sourceX -= int(left);
         sourceY -= int(top);
     }
-    raster::blt(destination->surface, x, y, width, height, from, sourceX, sourceY, *rop, colours);
-    presentIfWindow(*destination, RECT{x, y, LONG(std::min<long long>(0LL + x + width, INT32_MAX)),
-                                       LONG(std::min<long long>(0LL + y + height, INT32_MAX))});
+    // Onto a window or a frame, a copy writes only the pixels that change, and shows or notes
+    // only those.
+    if ((destination->kind == DeviceContext::Target::Window || destination->shownOn) &&
+        source->kind == DeviceContext::Target::Memory && *rop == raster::Rop::Copy && !from.monochrome() &&
+        !to.monochrome() && from.bits != to.bits) {
+        endDrawing(*destination, raster::copyChanged(to, x, y, width, height, from, sourceX, sourceY));
+        return TRUE;
+    }
+    raster::blt(to, x, y, width, height, from, sourceX, sourceY, *rop, colours);
+    endDrawing(*destination, RECT{x, y, LONG(std::min<long long>(0LL + x + width, INT32_MAX)),
+                                  LONG(std::min<long long>(0LL + y + height, INT32_MAX))});
     return TRUE;
 }

@@ -50,7 +50,7 @@ Bitmap::Bitmap(int width, int height, int bitsPerPixel, bool cleared) : Object(k
     surface.bitsPerPixel = bitsPerPixel;
     surface.stride = strideFor(width, bitsPerPixel);
     std::size_t bytes = std::size_t(surface.stride) * std::size_t(height);
-    storage = cleared ? std::make_unique<std::uint8_t[]>(bytes) : std::make_unique_for_overwrite<std::uint8_t[]>(bytes);
+    storage = cleared ? std::make_shared<std::uint8_t[]>(bytes) : std::make_shared_for_overwrite<std::uint8_t[]>(bytes);
     surface.bits = storage.get();
 }
 
@@ -164,4 +164,15 @@ extern "C" int WINAPI GetObjectA(HANDLE handle, int size, LPVOID buffer)
     info.bmBits = nullptr;
     std::memcpy(buffer, &info, sizeof info);
     return int(sizeof(BITMAP));
+}
+
+// The live GDI objects the process made; stock objects belong to the system and don't count.
+extern "C" DWORD WINAPI GetGuiResources(HANDLE process, DWORD flags)
+{
+    if (process != GetCurrentProcess() || flags != GR_GDIOBJECTS)
+        return 0;
+    return DWORD(handles().count([](const Object &object) {
+        return !object.stock && (object.kind == Kind::DeviceContext || object.kind == Kind::Bitmap ||
+                                 object.kind == Kind::Brush || object.kind == Kind::Pen);
+    }));
 }

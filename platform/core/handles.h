@@ -30,6 +30,17 @@ public:
     std::shared_ptr<Object> find(const void *handle) const;
     bool remove(const void *handle);
 
+    // The number of live objects that `counted` accepts.
+    template <class Predicate>
+    std::size_t count(Predicate counted) const
+    {
+        std::lock_guard lock(mutex_);
+        std::size_t n = 0;
+        for (const Slot &slot : slots_)
+            n += slot.object && counted(*slot.object);
+        return n;
+    }
+
     template <class T>
     std::shared_ptr<T> find(const void *handle) const
     {

@@ -213,6 +213,25 @@ void fillRow(std::uint32_t *row, int count, std::uint32_t pixel, bool streaming)
     std::fill_n(row, count, pixel);
 }
 
+// Bayer's 8 x 8 ordered-dither thresholds, 0 to 63.
+constexpr std::uint8_t kDitherThresholds[8][8] = {
+    {0, 32, 8, 40, 2, 34, 10, 42},  {48, 16, 56, 24, 50, 18, 58, 26}, {12, 44, 4, 36, 14, 46, 6, 38},
+    {60, 28, 52, 20, 62, 30, 54, 22}, {3, 35, 11, 43, 1, 33, 9, 41},  {51, 19, 59, 27, 49, 17, 57, 25},
+    {15, 47, 7, 39, 13, 45, 5, 37},  {63, 31, 55, 23, 61, 29, 53, 21},
+};
+
+// Eight monochrome pixels of row y that a solid brush of `colour` paints, from the column that
+// is a multiple of 8: white where the colour's grey level (0 to 64) and the pixel's threshold
+// add up to more than 63. Black and white come out plain.
+std::uint8_t ditheredByte(COLORREF colour, int y)
+{
+    int grey = (30 * GetRValue(colour) + 59 * GetGValue(colour) + 11 * GetBValue(colour) + 200) / 400;
+    unsigned byte = 0;
+    for (int x = 0; x < 8; ++x)
+        byte = (byte << 1) | unsigned(grey + kDitherThresholds[y & 7][x] > 63);
+    return static_cast<std::uint8_t>(byte);
+}
+
 bool overlaps(const Surface &dst, const Surface &src, const Clipped &c)
 {
     if (dst.bits != src.bits)
@@ -267,6 +286,44 @@ void blt(const Surface &destination, int x, int y, int width, int height, const 
     }
 }
 
+RECT copyChanged(const Surface &destination, int x, int y, int width, int height, const Surface &source, int sourceX,
+                 int sourceY)
+{
+    RECT changed{0, 0, 0, 0};
+    auto clipped = clip(destination, x, y, width, height, source, sourceX, sourceY);
+    if (!clipped)
+        return changed;
+    const Clipped &c = *clipped;
+    // Pixels compared at a time, which the compiler turns into a few vector compares.
+    constexpr int kBlock = 16;
+    for (int row = 0; row < c.height; ++row) {
+        std::uint32_t *d = destination.pixels(c.y + row) + c.x;
+        const std::uint32_t *s = source.pixels(c.sourceY + row) + c.sourceX;
+        // Most rows of a frame are as they were: read once, and nothing written.
+        int first = 0, end = c.width;
+        while (first + kBlock <= c.width && std::memcmp(d + first, s + first, kBlock * 4) == 0)
+            first += kBlock;
+        while (first < c.width && d[first] == s[first])
+            ++first;
+        if (first == c.width)
+            continue;
+        while (end - kBlock > first && std::memcmp(d + end - kBlock, s + end - kBlock, kBlock * 4) == 0)
+            end -= kBlock;
+        while (d[end - 1] == s[end - 1])
+            --end;
+        std::memcpy(d + first, s + first, std::size_t(end - first) * 4);
+        int top = c.y + row;
+        if (changed.left == changed.right) {
+            changed = RECT{c.x + first, top, c.x + end, top + 1};
+        } else {
+            changed.left = std::min<LONG>(changed.left, c.x + first);
+            changed.right = std::max<LONG>(changed.right, c.x + end);
+            changed.bottom = top + 1;
+        }
+    }
+    return changed;
+}
+
 void fill(const Surface &destination, int left, int top, int right, int bottom, COLORREF colour)
 {
     left = std::max(left, 0);
@@ -286,10 +343,12 @@ void fill(const Surface &destination, int left, int top, int right, int bottom, 
 #endif
         return;
     }
-    std::vector<std::uint8_t> bits(std::size_t((left & 7) + (right - left) + 7) / 8 + 1,
-                                   nearerWhite(colour) ? 0xFF : 0x00);
-    for (int row = top; row < bottom; ++row)
+    // The dither repeats every eight columns, so each row is one byte over and over.
+    std::vector<std::uint8_t> bits(std::size_t((left & 7) + (right - left) + 7) / 8 + 1);
+    for (int row = top; row < bottom; ++row) {
+        std::fill(bits.begin(), bits.end(), ditheredByte(colour, row));
         storeMonoRow<Rop::Copy>(destination.row(row), left, right - left, bits.data());
+    }
 }
 
 } // namespace win32::raster

@@ -28,8 +28,14 @@ struct Colours {
 void blt(const Surface &destination, int x, int y, int width, int height, const Surface &source, int sourceX,
          int sourceY, Rop rop, const Colours &colours);
 
-// Fills [left, right) x [top, bottom), clipped to the surface. On a monochrome surface the
-// colour becomes the nearer of black and white.
+// Like blt with Rop::Copy between two colour surfaces, but writes only the pixels that differ,
+// and returns the bounds of those in destination pixels (empty when none differ).
+RECT copyChanged(const Surface &destination, int x, int y, int width, int height, const Surface &source, int sourceX,
+                 int sourceY);
+
+// Fills [left, right) x [top, bottom), clipped to the surface, as a solid brush of `colour`
+// paints: on a monochrome surface any colour but black and white is dithered, in a pattern
+// that repeats every 8 pixels from the surface's top left corner.
 void fill(const Surface &destination, int left, int top, int right, int bottom, COLORREF colour);
 
 } // namespace win32::raster

@@ -69,6 +69,21 @@ int openDriveRoot()
     return folder;
 }
 
+// An argument as a word of an Exec value: quoted, with its escapes, when it needs to be.
+std::string execWord(const std::string &argument)
+{
+    if (!argument.empty() && argument.find_first_of(" \t\"`$\\'") == std::string::npos)
+        return argument;
+    std::string word = "\"";
+    for (char c : argument) {
+        if (c == '"' || c == '`' || c == '$' || c == '\\')
+            word += '\\';
+        word += c;
+    }
+    word += '"';
+    return word;
+}
+
 int shellError(int error)
 {
     return error == ENOENT || error == ENOTDIR ? SE_ERR_FNF : error == EACCES ? SE_ERR_ACCESSDENIED : SE_ERR_NOASSOC;
@@ -137,14 +152,9 @@ std::variant<std::string, int> RealtimeBackend::findExecutable(const std::string
     // The command with its own arguments, field codes gone, as one line of Exec syntax.
     std::string command;
     for (const std::string &argument : xdg::desktopExecArguments(*exec)) {
-        bool plain = !argument.empty() && argument.find_first_of(" \t\"`$\\'") == std::string::npos;
-        std::string word = plain ? argument : "\"";
-        for (char c : plain ? std::string() : argument) {
-            if (c == '"' || c == '`' || c == '$' || c == '\\')
-                word += '\\';
-            word += c;
-        }
-        command += (command.empty() ? "" : " ") + (plain ? word : word + "\"");
+        if (!command.empty())
+            command += ' ';
+        command += execWord(argument);
     }
     return command;
 }

@@ -208,6 +208,57 @@ std::shared_ptr<Cursor> loadCursorResource(const Id &name)
     return cursor;
 }
 
+// Reads one image of an icon: a DIB with a colour table, its height doubled for the AND mask
+// that follows the colour bits.
+std::optional<Icon::Image> readIconImage(const Entry &image)
+{
+    if (image.size < sizeof(BITMAPINFOHEADER))
+        return std::nullopt;
+    BITMAPINFOHEADER header;
+    std::memcpy(&header, image.data, sizeof header);
+    int depth = header.biBitCount, width = header.biWidth, height = header.biHeight / 2;
+    if ((depth != 1 && depth != 4 && depth != 8) || header.biSize < sizeof header || width <= 0 || width > 256 ||
+        height <= 0 || height > 256)
+        return std::nullopt;
+    std::size_t colours = header.biClrUsed ? std::min<std::size_t>(header.biClrUsed, 1u << depth) : 1u << depth;
+    std::size_t stride = ((std::size_t(width) * std::size_t(depth) + 31) / 32) * 4;
+    std::size_t maskStride = ((std::size_t(width) + 31) / 32) * 4;
+    std::size_t offset = header.biSize + colours * 4;
+    if (image.size < offset + (stride + maskStride) * std::size_t(height))
+        return std::nullopt;
+    const std::uint8_t *table = image.data + header.biSize;
+    const std::uint8_t *bits = image.data + offset;
+    const std::uint8_t *mask = bits + stride * std::size_t(height);
+    Icon::Image out{width, height, {}};
+    for (int y = 0; y < height; ++y) {
+        std::size_t row = std::size_t(height - 1 - y);
+        for (int x = 0; x < width; ++x) {
+            std::size_t bit = std::size_t(x) * std::size_t(depth);
+            std::size_t index = (bits[row * stride + bit / 8] >> (8 - depth - bit % 8)) & ((1u << depth) - 1);
+            bool transparent = (mask[row * maskStride + std::size_t(x / 8)] >> (7 - x % 8)) & 1;
+            const std::uint8_t *bgr = table + std::min(index, colours - 1) * 4;
+            out.argb.push_back(transparent ? 0 : 0xFF000000u | (std::uint32_t(bgr[2]) << 16) | (bgr[1] << 8) | bgr[0]);
+        }
+    }
+    return out;
+}
+
+// The images an icon group lists (six bytes of header, then fourteen for each image, its
+// resource id last), those the layer can read.
+std::vector<Icon::Image> readIconGroup(const Entry &group)
+{
+    std::vector<Icon::Image> images;
+    if (group.size < 6 || read16(group.data + 2) != 1)
+        return images;
+    std::size_t count = std::min<std::size_t>(read16(group.data + 4), (group.size - 6) / 14);
+    for (std::size_t i = 0; i < count; ++i) {
+        const Entry *image = find(Id{3, {}}, Id{read16(group.data + 6 + 14 * i + 12), {}});
+        if (auto read = image ? readIconImage(*image) : std::nullopt)
+            images.push_back(std::move(*read));
+    }
+    return images;
+}
+
 } // namespace
 
 HINSTANCE moduleInstance()
@@ -325,10 +376,12 @@ extern "C" HICON WINAPI LoadIconA(HINSTANCE instance, LPCSTR name)
     std::lock_guard lock(r.mutex);
     auto &cached = r.icons[keyOf(*id)];
     if (!cached) {
-        if (!find(Id{14, {}}, *id))
+        const Entry *group = find(Id{14, {}}, *id);
+        if (!group)
             return nullptr;
         auto icon = std::make_shared<Icon>();
         icon->name = keyOf(*id);
+        icon->images = readIconGroup(*group);
         icon->stock = true;
         cached = addHandle<HICON>(icon);
     }

@@ -44,6 +44,15 @@ struct Icon : Object {
     static constexpr Kind kKind = Kind::Icon;
     Icon() : Object(kKind) {}
     std::string name;
+
+    // The images of the icon that the layer reads (1, 4 and 8 bits a pixel), in the group's
+    // order: 0xAARRGGBB pixels, rows top-down, transparent where the AND mask is set.
+    struct Image {
+        int width = 0;
+        int height = 0;
+        std::vector<std::uint32_t> argb;
+    };
+    std::vector<Image> images;
 };
 
 } // namespace win32

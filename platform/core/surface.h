@@ -39,7 +39,8 @@ inline COLORREF colourFromPixel(std::uint32_t pixel)
     return ((pixel & 0xFF) << 16) | (pixel & 0xFF00) | ((pixel >> 16) & 0xFF);
 }
 
-// A colour drawn on a monochrome surface becomes whichever of black and white lies nearer.
+// Whichever of black and white lies nearer a colour (black when both do): what a colour table's
+// entry becomes in a monochrome bitmap. Brushes and pens there follow rules of their own.
 inline bool nearerWhite(COLORREF colour)
 {
     int r = GetRValue(colour), g = GetGValue(colour), b = GetBValue(colour);

@@ -20,6 +20,12 @@ struct Thread : Object {
 
 using namespace win32;
 
+// The pseudo-handle that stands for the calling process, as Windows gives it.
+extern "C" HANDLE WINAPI GetCurrentProcess()
+{
+    return reinterpret_cast<HANDLE>(LONG_PTR{-1});
+}
+
 // The thread's handle is never closed by the program, and the layer keeps it for the process's
 // life; only the thread's start routine and parameter are honoured.
 extern "C" HANDLE WINAPI CreateThread(LPSECURITY_ATTRIBUTES, SIZE_T, LPTHREAD_START_ROUTINE start, LPVOID parameter,

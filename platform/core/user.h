@@ -17,6 +17,7 @@
 namespace win32 {
 
 struct ThreadState;
+struct Bitmap;
 
 // A message sent from another thread, waiting for the owner thread to run it.
 struct SentMessage {
@@ -65,6 +66,9 @@ struct Window : Object {
     HWND handle = nullptr;
     WNDPROC procedure = nullptr;
     HINSTANCE instance = nullptr;
+    // The class's name as registered and its icon, for desktops that show them.
+    std::string className;
+    HICON icon = nullptr;
     std::string title;
     DWORD style = 0;
     RECT rect{};
@@ -72,6 +76,8 @@ struct Window : Object {
     std::shared_ptr<ThreadState> owner;
     // The back store that window DCs draw on; the backend provides it and shows it.
     Surface surface;
+    // The bitmap whose pixels the back store now is (see Bitmap::shownOn), under gdiMutex.
+    std::weak_ptr<Bitmap> frame;
     std::shared_ptr<void> native;
 };
 

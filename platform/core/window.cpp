@@ -84,6 +84,8 @@ extern "C" HWND WINAPI CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR w
         if (found == classes().end())
             return nullptr;
         window->procedure = found->second.fields.lpfnWndProc;
+        window->className = found->second.name;
+        window->icon = found->second.fields.hIcon;
         if (auto brush = brushColour(found->second.fields.hbrBackground))
             background = *brush;
     }

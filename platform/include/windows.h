@@ -207,6 +207,7 @@ typedef struct _SECURITY_ATTRIBUTES SECURITY_ATTRIBUTES, *LPSECURITY_ATTRIBUTES;
 #define DIB_RGB_COLORS 0
 #define BI_RGB 0L
 #define CLR_INVALID 0xFFFFFFFF
+#define GR_GDIOBJECTS 0
 
 // Resources
 #define RT_CURSOR MAKEINTRESOURCEA(1)
@@ -264,12 +265,15 @@ HPEN WINAPI CreatePen(int style, int width, COLORREF colour);
 BOOL WINAPI Rectangle(HDC dc, int left, int top, int right, int bottom);
 BOOL WINAPI BitBlt(HDC destination, int x, int y, int width, int height, HDC source, int sourceX, int sourceY,
                    DWORD rop);
+COLORREF WINAPI GetPixel(HDC dc, int x, int y);
+DWORD WINAPI GetGuiResources(HANDLE process, DWORD flags);
 
 // Kernel
 HRSRC WINAPI FindResourceA(HMODULE module, LPCSTR name, LPCSTR type);
 HGLOBAL WINAPI LoadResource(HMODULE module, HRSRC resource);
 LPVOID WINAPI LockResource(HGLOBAL data);
 DWORD WINAPI SizeofResource(HMODULE module, HRSRC resource);
+HANDLE WINAPI GetCurrentProcess(void);
 HANDLE WINAPI CreateThread(LPSECURITY_ATTRIBUTES security, SIZE_T stackSize, LPTHREAD_START_ROUTINE start,
                            LPVOID parameter, DWORD flags, LPDWORD threadId);
 void WINAPI Sleep(DWORD milliseconds);

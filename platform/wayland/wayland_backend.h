@@ -136,9 +136,9 @@ private:
 
     // wayland_menu.cpp: while a menu is up, it takes the pointer and the keys (true when taken).
     void showMenu();
-    void endMenu(UINT command);
+    void menuChanged(bool repaint);
     bool menuPointer(wl_surface *focus, double x, double y);
-    bool menuButton(wl_surface *focus, std::uint32_t button, bool pressed);
+    bool menuButton(std::uint32_t button, bool pressed);
     bool menuKey(xkb_keysym_t symbol, bool pressed);
 
     // wayland_cursor.cpp: a surface showing the cursor at the output's scale, and its hot spot.

@@ -241,14 +241,12 @@ void WaylandBackend::pointerButton(std::uint32_t button, bool pressed)
 {
     POINT at;
     WPARAM buttons;
-    wl_surface *focus;
     {
         std::lock_guard lock(pointerMutex_);
         WPARAM bit = buttonBit(button);
         buttons_ = pressed ? buttons_ | bit : buttons_ & ~bit;
-        focus = pointerFocus_;
     }
-    if (menuButton(focus, button, pressed))
+    if (menuButton(button, pressed))
         return;
     {
         std::lock_guard lock(pointerMutex_);

@@ -1,21 +1,39 @@
-// The X11 backend: the overlay is an override-redirect window on the primary monitor, frames
-// reach it through MIT-SHM where the server offers it, and a thread of its own turns X input
-// into window messages.
+// The X11 backend: the overlay covers the primary monitor (fullscreen under a window manager,
+// override-redirect without one), frames reach it through MIT-SHM where the server offers it,
+// and a thread of its own, on a connection of its own, turns X input into window messages and
+// runs the popup menu.
+//
+// Files: x11_connect (opening the display, with a bound on a server that never answers),
+// x11_window (the monitor, the snapshot, the overlay and presenting), x11_identity (what a window
+// manager reads: names, icon, pid, state), x11_input (the events thread, the keyboard grab),
+// x11_menu (the popup menu's window), x11_cursor, x11_sound and alsa_sound.
 #pragma once
 
+#include "../core/popup_menu.h"
 #include "../core/realtime.h"
 #include "alsa_sound.h"
 
 #include <X11/Xlib.h>
 #include <X11/extensions/XShm.h>
 
+#include <algorithm>
+#include <atomic>
+#include <condition_variable>
 #include <map>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
-#include <thread>
+#include <vector>
 
 namespace x11 {
+
+// The smallest rectangle holding both.
+inline RECT unite(const RECT &a, const RECT &b)
+{
+    return RECT{std::min(a.left, b.left), std::min(a.top, b.top), std::max(a.right, b.right),
+                std::max(a.bottom, b.bottom)};
+}
 
 // One window's X side: the X window and the image its back store lives in.
 struct NativeWindow {
@@ -24,7 +42,27 @@ struct NativeWindow {
     XImage *image = nullptr;
     XShmSegmentInfo shm{};
     bool usesShm = false;
+    // Shared-memory puts whose completion the drawing thread has not seen yet.
+    int putsPending = 0;
     ~NativeWindow();
+};
+
+// A popup menu between TrackPopupMenu, which waits on `finished`, and the events thread, which
+// shows it and feeds it input.
+struct MenuSession {
+    MenuSession(const win32::Menu &menu, POINT origin) : menu(menu), origin(origin) {}
+
+    win32::PopupMenu menu;
+    POINT origin; // the top-left corner on the root window
+    ::Window xwindow = 0;
+    std::vector<std::uint32_t> pixels;
+    XImage *image = nullptr;
+    bool pointerGrabbed = false;
+    std::int64_t grabDeadline = 0;
+
+    std::mutex mutex;
+    std::condition_variable finished;
+    bool done = false;
 };
 
 class X11Backend final : public win32::RealtimeBackend {
@@ -39,25 +77,56 @@ public:
     void captureScreen(int x, int y, const win32::Surface &into) override;
     void createWindow(win32::Window &window, COLORREF background) override;
     void showWindow(win32::Window &window, bool visible) override;
+    void prepareWindow(win32::Window &window) override;
     void presentWindow(win32::Window &window, const RECT &area) override;
     void playSound(const win32::Wave &wave, const std::string &name) override;
     void stopSounds() override;
-    void timerSet(UINT_PTR, UINT) override {}
+    void timerSet(UINT_PTR, UINT) override { timerSetAt_ = now(); }
     POINT cursorPosition() override;
     void setCursor(const win32::Cursor *cursor) override;
     UINT trackPopupMenu(const win32::Menu &menu, int x, int y, HWND owner) override;
+
+    // The frames presented so far, when the first and the last were and when a timer was last
+    // set, for HOWDY_DEBUG.
+    std::string framesShown();
 
 private:
     struct Monitor {
         int x = 0, y = 0, width = 0, height = 0;
     };
+    // A key pressed before the overlay existed, delivered once it does.
+    struct EarlyKey {
+        UINT message;
+        WPARAM key;
+        LPARAM flags;
+    };
 
     X11Backend() = default;
+
+    // The events thread (x11_input.cpp).
     void runEvents();
-    HWND windowFor(::Window xwindow);
+    void wakeEvents();
+    void handleEvent(XEvent &event);
+    void deliverKey(const XKeyEvent &event);
+    // Asks for the keyboard on `window` now and, while another client holds it, every 20 ms
+    // for a while.
+    void wantKeyboard(::Window window);
+    void retryGrabs();
+    std::optional<int> retryTimeout();
+    // Creates windows, menus and posts what waits for the events thread.
+    void serviceRequests();
+    HWND overlayHandle();
+
+    // The popup menu on the events thread (x11_menu.cpp).
+    void openMenu(std::shared_ptr<MenuSession> session);
+    void menuEvent(const XEvent &event);
+    void paintMenu();
+    void closeMenu();
+
+    ::Cursor cursorFor(const win32::Cursor *cursor);
 
     Display *display_ = nullptr;
-    // Input arrives on a connection of its own, read by the events thread.
+    // Input arrives on a connection of its own, read only by the events thread.
     Display *eventDisplay_ = nullptr;
     int screen_ = 0;
     ::Window root_ = 0;
@@ -65,10 +134,32 @@ private:
     GC gc_ = nullptr;
     Monitor monitor_;
     bool shmAvailable_ = false;
-    std::mutex windowsMutex_;
+    int shmCompletion_ = 0; // the event type of a finished shared-memory put
+    bool managed_ = false; // a window manager runs
+    ::Cursor arrow_ = 0;
+    std::map<const win32::Cursor *, ::Cursor> cursors_;
+    std::mutex cursorMutex_;
+
+    // Shared between the threads, under mutex_.
+    std::mutex mutex_;
     std::map<::Window, HWND> windows_;
-    std::thread events_;
+    // What the server asked to be drawn again, shown with the next frame.
+    std::map<::Window, RECT> exposed_;
+    ::Window overlay_ = 0;
+    std::shared_ptr<MenuSession> menuRequest_;
+
+    // The events thread's own.
+    int wakeRead_ = -1, wakeWrite_ = -1;
+    ::Window keyboardWanted_ = 0;
+    bool keyboardGrabbed_ = false;
+    std::int64_t keyboardDeadline_ = 0;
+    std::vector<EarlyKey> earlyKeys_;
+    std::shared_ptr<MenuSession> menu_;
+    GC menuGc_ = nullptr;
+
     std::unique_ptr<AlsaSound> sound_;
+    std::atomic<long> frames_ = 0;
+    std::atomic<std::int64_t> firstFrame_ = 0, lastFrame_ = 0, timerSetAt_ = -1;
 };
 
 } // namespace x11

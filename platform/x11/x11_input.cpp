@@ -1,13 +1,22 @@
-// The X11 backend's input side: keys and buttons on the overlay become window messages.
+// The X11 backend's events thread: keys and buttons become window messages, the keyboard is
+// held from the start, and the popup menu gets the input while it is open.
 #include "x11_backend.h"
 
 #include "../core/user.h"
 
 #include <X11/keysym.h>
+#include <poll.h>
+#include <unistd.h>
 
 namespace x11 {
 
 namespace {
+
+// How often and how long a grab that another client keeps us from is asked for again.
+constexpr int kGrabRetryMs = 20;
+constexpr std::int64_t kKeyboardPatienceMs = 3000;
+// Keys pressed before the overlay exists that are kept for it.
+constexpr std::size_t kEarlyKeysKept = 64;
 
 // The virtual-key code of a key, for the keys that have one of the same meaning.
 WPARAM virtualKey(KeySym key)
@@ -34,46 +43,176 @@ WPARAM buttonState(unsigned state)
 
 } // namespace
 
+void X11Backend::wakeEvents()
+{
+    char byte = 1;
+    // A full pipe already holds a wake-up.
+    if (write(wakeWrite_, &byte, 1) < 0)
+        return;
+}
+
 void X11Backend::runEvents()
 {
+    pollfd watched[2] = {{ConnectionNumber(eventDisplay_), POLLIN, 0}, {wakeRead_, POLLIN, 0}};
     for (;;) {
-        XEvent event;
-        XNextEvent(eventDisplay_, &event);
-        HWND window = windowFor(event.xany.window);
-        if (!window)
-            continue;
-        switch (event.type) {
-        case MapNotify:
-            // An override-redirect window gets no focus from a window manager: take it.
+        serviceRequests();
+        retryGrabs();
+        // Round trips above may have queued events; XPending also flushes what was asked.
+        while (XPending(eventDisplay_)) {
+            XEvent event;
+            XNextEvent(eventDisplay_, &event);
+            handleEvent(event);
+        }
+        auto timeout = retryTimeout();
+        poll(watched, 2, timeout ? *timeout : -1);
+        if (watched[1].revents & POLLIN) {
+            char drained[64];
+            while (read(wakeRead_, drained, sizeof drained) > 0) {
+            }
+        }
+    }
+}
+
+HWND X11Backend::overlayHandle()
+{
+    std::lock_guard lock(mutex_);
+    return overlay_ ? windows_[overlay_] : nullptr;
+}
+
+void X11Backend::serviceRequests()
+{
+    std::shared_ptr<MenuSession> request;
+    {
+        std::lock_guard lock(mutex_);
+        request = std::move(menuRequest_);
+    }
+    if (!earlyKeys_.empty()) {
+        if (HWND overlay = overlayHandle()) {
+            for (const EarlyKey &key : earlyKeys_)
+                win32::postMessage(overlay, key.message, key.key, key.flags);
+            earlyKeys_.clear();
+        }
+    }
+    if (request)
+        openMenu(std::move(request));
+}
+
+void X11Backend::wantKeyboard(::Window window)
+{
+    keyboardWanted_ = window;
+    keyboardGrabbed_ = false;
+    keyboardDeadline_ = now() + kKeyboardPatienceMs;
+    retryGrabs();
+}
+
+void X11Backend::retryGrabs()
+{
+    std::int64_t time = now();
+    if (!keyboardGrabbed_ && time < keyboardDeadline_)
+        keyboardGrabbed_ = XGrabKeyboard(eventDisplay_, keyboardWanted_, False, GrabModeAsync, GrabModeAsync,
+                                         CurrentTime) == GrabSuccess;
+    // A menu that can't have the pointer could never see the click that dismisses it.
+    if (menu_ && !menu_->pointerGrabbed) {
+        if (time >= menu_->grabDeadline) {
+            menu_->menu.keyPressed(win32::PopupMenu::Key::Escape);
+            closeMenu();
+            return;
+        }
+        menu_->pointerGrabbed = XGrabPointer(eventDisplay_, menu_->xwindow, False,
+                                             ButtonPressMask | ButtonReleaseMask | PointerMotionMask, GrabModeAsync,
+                                             GrabModeAsync, None, arrow_, CurrentTime) == GrabSuccess;
+    }
+}
+
+std::optional<int> X11Backend::retryTimeout()
+{
+    if ((!keyboardGrabbed_ && now() < keyboardDeadline_) || (menu_ && !menu_->pointerGrabbed))
+        return kGrabRetryMs;
+    return std::nullopt;
+}
+
+void X11Backend::deliverKey(const XKeyEvent &event)
+{
+    XKeyEvent copy = event;
+    WPARAM key = virtualKey(XLookupKeysym(&copy, 0));
+    if (!key)
+        return;
+    bool down = event.type == KeyPress;
+    EarlyKey message{UINT(down ? WM_KEYDOWN : WM_KEYUP), key, down ? 1 : LPARAM(0xC0000001u)};
+    if (HWND overlay = overlayHandle())
+        win32::postMessage(overlay, message.message, message.key, message.flags);
+    else if (earlyKeys_.size() < kEarlyKeysKept)
+        earlyKeys_.push_back(message);
+}
+
+void X11Backend::handleEvent(XEvent &event)
+{
+    HWND window = nullptr;
+    {
+        std::lock_guard lock(mutex_);
+        if (auto found = windows_.find(event.xany.window); found != windows_.end())
+            window = found->second;
+    }
+    bool onMenu = menu_ && event.xany.window == menu_->xwindow;
+    switch (event.type) {
+    case MapNotify:
+        if (onMenu) {
+            paintMenu();
+            retryGrabs();
+        } else if (window) {
+            // An override-redirect window gets no focus from a window manager: take it, and the
+            // keyboard with it.
             XSetInputFocus(eventDisplay_, event.xmap.window, RevertToParent, CurrentTime);
-            XFlush(eventDisplay_);
-            break;
-        case KeyPress:
-        case KeyRelease:
-            if (WPARAM key = virtualKey(XLookupKeysym(&event.xkey, 0)))
-                win32::postMessage(window, event.type == KeyPress ? WM_KEYDOWN : WM_KEYUP, key,
-                                   event.type == KeyPress ? 1 : LPARAM(0xC0000001u));
-            break;
-        case MotionNotify:
+            wantKeyboard(event.xmap.window);
+        }
+        break;
+    case Expose:
+        if (onMenu && event.xexpose.count == 0) {
+            paintMenu();
+        } else if (window) {
+            // Shown again with the next frame, which comes within a tenth of a second.
+            RECT area{event.xexpose.x, event.xexpose.y, event.xexpose.x + event.xexpose.width,
+                      event.xexpose.y + event.xexpose.height};
+            std::lock_guard lock(mutex_);
+            auto [found, added] = exposed_.try_emplace(event.xexpose.window, area);
+            if (!added)
+                found->second = unite(found->second, area);
+        }
+        break;
+    case KeyPress:
+    case KeyRelease:
+        // With the keyboard grabbed, keys come reported on the root, the overlay or the menu.
+        if (menu_)
+            menuEvent(event);
+        else
+            deliverKey(event.xkey);
+        break;
+    case MotionNotify:
+        if (menu_)
+            menuEvent(event);
+        else if (window)
             win32::postMessage(window, WM_MOUSEMOVE, buttonState(event.xmotion.state),
                                MAKELPARAM(event.xmotion.x, event.xmotion.y));
-            break;
-        case ButtonPress:
-        case ButtonRelease: {
-            bool down = event.type == ButtonPress;
-            UINT message = 0;
-            if (event.xbutton.button == Button1)
-                message = down ? WM_LBUTTONDOWN : WM_LBUTTONUP;
-            else if (event.xbutton.button == Button3)
-                message = down ? WM_RBUTTONDOWN : WM_RBUTTONUP;
-            if (message)
-                win32::postMessage(window, message, buttonState(event.xbutton.state),
-                                   MAKELPARAM(event.xbutton.x, event.xbutton.y));
+        break;
+    case ButtonPress:
+    case ButtonRelease: {
+        if (menu_) {
+            menuEvent(event);
             break;
         }
-        default:
-            break;
-        }
+        bool down = event.type == ButtonPress;
+        UINT message = 0;
+        if (event.xbutton.button == Button1)
+            message = down ? WM_LBUTTONDOWN : WM_LBUTTONUP;
+        else if (event.xbutton.button == Button3)
+            message = down ? WM_RBUTTONDOWN : WM_RBUTTONUP;
+        if (message && window)
+            win32::postMessage(window, message, buttonState(event.xbutton.state),
+                               MAKELPARAM(event.xbutton.x, event.xbutton.y));
+        break;
+    }
+    default:
+        break;
     }
 }
 
@@ -84,13 +223,6 @@ POINT X11Backend::cursorPosition()
     unsigned mask;
     XQueryPointer(display_, root_, &root, &child, &rootX, &rootY, &x, &y, &mask);
     return POINT{rootX - monitor_.x, rootY - monitor_.y};
-}
-
-void X11Backend::setCursor(const win32::Cursor *) {}
-
-UINT X11Backend::trackPopupMenu(const win32::Menu &, int, int, HWND)
-{
-    return 0;
 }
 
 } // namespace x11

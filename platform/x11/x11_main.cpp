@@ -5,16 +5,43 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string>
+
+namespace {
+
+const char kUsage[] = "usage: howdy [--help | --version]\n"
+                      "Plays the show over the desktop of the X display that DISPLAY names. Esc ends it.\n"
+                      "\n"
+                      "  --help     print this text\n"
+                      "  --version  print the version\n"
+                      "\n"
+                      "Other arguments are ignored. With HOWDY_DEBUG set, it says why there is no sound and how\n"
+                      "many frames it showed when.\n";
+
+} // namespace
 
 int main(int argc, char **argv)
 {
+    // Like the Windows program, which takes no arguments, anything else on the command line is
+    // passed to WinMain and ignored.
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--help") == 0) {
+            std::fputs(kUsage, stdout);
+            return 0;
+        }
+        if (std::strcmp(argv[i], "--version") == 0) {
+            std::printf("howdy %s\n", HOWDY_VERSION);
+            return 0;
+        }
+    }
     std::string error;
     auto backend = x11::X11Backend::open(error);
     if (!backend) {
         std::fprintf(stderr, "howdy: %s\n", error.c_str());
         return 1;
     }
+    x11::X11Backend *x11 = backend.get();
     win32::installBackend(std::move(backend));
     std::string commandLine;
     for (int i = 1; i < argc; ++i) {
@@ -23,6 +50,8 @@ int main(int argc, char **argv)
         commandLine += argv[i];
     }
     int code = WinMain(win32::moduleInstance(), nullptr, commandLine.data(), SW_SHOWNORMAL);
+    if (std::getenv("HOWDY_DEBUG"))
+        std::fprintf(stderr, "howdy: %s\n", x11->framesShown().c_str());
     // Like the end of a Windows process: other threads stop where they stand, nothing is torn down.
     std::fflush(nullptr);
     std::_Exit(code);

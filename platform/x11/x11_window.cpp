@@ -3,13 +3,21 @@
 #include "x11_backend.h"
 
 #include "../core/user.h"
+#include "x11_connect.h"
+#include "x11_identity.h"
 
 #include <X11/Xatom.h>
 #include <X11/Xutil.h>
+#include <X11/cursorfont.h>
 #include <X11/extensions/Xrandr.h>
+#include <fcntl.h>
+#include <poll.h>
 #include <sys/ipc.h>
 #include <sys/shm.h>
+#include <unistd.h>
 
+#include <atomic>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
@@ -19,11 +27,20 @@ namespace {
 
 // Errors the backend expects and survives (a focus request before the window is viewable, a
 // shared-memory attach the server refuses) must not end the program, as Xlib's default does.
-bool errorSeen = false;
+std::atomic<bool> errorSeen = false;
 int noteError(Display *, XErrorEvent *)
 {
     errorSeen = true;
     return 0;
+}
+
+// A server that goes away takes the show with it: one line and status 1, as when the display
+// can't be opened. Xlib would print its own message and exit.
+int connectionLost(Display *display)
+{
+    std::fprintf(stderr, "howdy: the X display '%s' went away\n", DisplayString(display));
+    std::fflush(stderr);
+    std::_Exit(1);
 }
 
 // The primary monitor, or the whole screen without XRandR monitors.
@@ -52,6 +69,9 @@ void findPrimary(Display *display, ::Window root, int screen, int &x, int &y, in
     XRRFreeMonitors(monitors);
 }
 
+// How long a server that accepted the connection may take to answer it.
+constexpr std::chrono::seconds kPatience{4};
+
 } // namespace
 
 NativeWindow::~NativeWindow()
@@ -65,15 +85,14 @@ NativeWindow::~NativeWindow()
 std::unique_ptr<X11Backend> X11Backend::open(std::string &error)
 {
     XInitThreads();
-    std::unique_ptr<X11Backend> backend(new X11Backend);
-    backend->display_ = XOpenDisplay(nullptr);
-    backend->eventDisplay_ = XOpenDisplay(nullptr);
-    if (!backend->display_ || !backend->eventDisplay_) {
-        const char *name = std::getenv("DISPLAY");
-        error = std::string("can't open the X display '") + (name ? name : "") + "'";
+    auto connections = connectDisplay(kPatience, error);
+    if (!connections)
         return nullptr;
-    }
+    std::unique_ptr<X11Backend> backend(new X11Backend);
+    backend->display_ = connections->main;
+    backend->eventDisplay_ = connections->events;
     XSetErrorHandler(noteError);
+    XSetIOErrorHandler(connectionLost);
     Display *d = backend->display_;
     backend->screen_ = DefaultScreen(d);
     backend->root_ = RootWindow(d, backend->screen_);
@@ -83,10 +102,25 @@ std::unique_ptr<X11Backend> X11Backend::open(std::string &error)
         error = "the X display is not 24-bit true colour";
         return nullptr;
     }
+    int wake[2];
+    if (pipe2(wake, O_CLOEXEC | O_NONBLOCK) != 0) {
+        error = std::string("can't make a pipe: ") + std::strerror(errno);
+        return nullptr;
+    }
+    backend->wakeRead_ = wake[0];
+    backend->wakeWrite_ = wake[1];
     backend->gc_ = XCreateGC(d, backend->root_, 0, nullptr);
     Monitor &m = backend->monitor_;
     findPrimary(d, backend->root_, backend->screen_, m.x, m.y, m.width, m.height);
     backend->shmAvailable_ = XShmQueryExtension(d);
+    backend->shmCompletion_ = XShmGetEventBase(d) + ShmCompletion;
+    backend->managed_ = windowManagerRuns(d, backend->root_);
+    backend->arrow_ = XCreateFontCursor(d, XC_left_ptr);
+
+    // The keyboard from the first moment: keys pressed while the snapshot is taken wait for the
+    // overlay. The events thread is never stopped; it ends with the process.
+    backend->wantKeyboard(backend->root_);
+    std::thread([raw = backend.get()] { raw->runEvents(); }).detach();
     return backend;
 }
 
@@ -117,16 +151,30 @@ RECT X11Backend::workArea()
     return area;
 }
 
+// Read in bands, so that no second copy of a large screen is ever held whole.
 void X11Backend::captureScreen(int x, int y, const win32::Surface &into)
 {
-    XImage *image = XGetImage(display_, root_, monitor_.x + x, monitor_.y + y, unsigned(into.width),
-                              unsigned(into.height), AllPlanes, ZPixmap);
-    if (!image)
-        return;
-    for (int row = 0; row < into.height; ++row)
-        for (int col = 0; col < into.width; ++col)
-            into.pixels(row)[col] = std::uint32_t(XGetPixel(image, col, row)) & 0xFFFFFF;
-    XDestroyImage(image);
+    constexpr int kBandRows = 128;
+    for (int top = 0; top < into.height; top += kBandRows) {
+        int rows = std::min(kBandRows, into.height - top);
+        XImage *image = XGetImage(display_, root_, monitor_.x + x, monitor_.y + y + top, unsigned(into.width),
+                                  unsigned(rows), AllPlanes, ZPixmap);
+        if (!image)
+            return;
+        bool direct = image->bits_per_pixel == 32 && image->byte_order == LSBFirst;
+        for (int row = 0; row < rows; ++row) {
+            std::uint32_t *out = into.pixels(top + row);
+            if (direct) {
+                const auto *in = reinterpret_cast<const std::uint32_t *>(image->data + row * image->bytes_per_line);
+                for (int col = 0; col < into.width; ++col)
+                    out[col] = in[col] & 0xFFFFFF;
+            } else {
+                for (int col = 0; col < into.width; ++col)
+                    out[col] = std::uint32_t(XGetPixel(image, col, row)) & 0xFFFFFF;
+            }
+        }
+        XDestroyImage(image);
+    }
 }
 
 void X11Backend::createWindow(win32::Window &window, COLORREF background)
@@ -136,14 +184,15 @@ void X11Backend::createWindow(win32::Window &window, COLORREF background)
     int height = std::max<int>(window.rect.bottom - window.rect.top, 1);
     unsigned depth = unsigned(DefaultDepth(display_, screen_));
 
+    // Without a window manager nobody would place, raise or focus a managed window.
     XSetWindowAttributes attributes{};
-    attributes.override_redirect = True;
+    attributes.override_redirect = managed_ ? False : True;
     attributes.background_pixel = win32::pixelFromColour(background);
-    attributes.cursor = XCreateFontCursor(display_, 68 /* XC_left_ptr */);
+    attributes.cursor = arrow_;
     native->xwindow = XCreateWindow(display_, root_, monitor_.x + window.rect.left, monitor_.y + window.rect.top,
                                     unsigned(width), unsigned(height), 0, int(depth), InputOutput, visual_,
                                     CWOverrideRedirect | CWBackPixel | CWCursor, &attributes);
-    XStoreName(display_, native->xwindow, window.title.c_str());
+    describeWindow(display_, native->xwindow, window, managed_);
 
     // The back store is the image that frames are put from: shared with the server when it can.
     std::size_t bytes = std::size_t(width) * std::size_t(height) * 4;
@@ -181,17 +230,19 @@ void X11Backend::createWindow(win32::Window &window, COLORREF background)
     native->handle = window.handle;
     window.native = native;
 
+    // The window exists on the server before the input connection selects its events.
     XSync(display_, False);
     XSelectInput(eventDisplay_, native->xwindow,
                  KeyPressMask | KeyReleaseMask | ButtonPressMask | ButtonReleaseMask | PointerMotionMask |
-                     StructureNotifyMask);
+                     StructureNotifyMask | ExposureMask);
     XFlush(eventDisplay_);
     {
-        std::lock_guard lock(windowsMutex_);
+        std::lock_guard lock(mutex_);
         windows_[native->xwindow] = window.handle;
+        if (!overlay_)
+            overlay_ = native->xwindow;
     }
-    if (!events_.joinable())
-        events_ = std::thread([this] { runEvents(); });
+    wakeEvents();
 }
 
 void X11Backend::showWindow(win32::Window &window, bool visible)
@@ -204,25 +255,71 @@ void X11Backend::showWindow(win32::Window &window, bool visible)
     XFlush(display_);
 }
 
-void X11Backend::presentWindow(win32::Window &window, const RECT &area)
+// Shared-memory puts are not waited for here: the store is written again only after the
+// server has said that it read it (prepareWindow).
+void X11Backend::presentWindow(win32::Window &window, const RECT &changed)
 {
+    std::int64_t time = now();
+    if (frames_++ == 0)
+        firstFrame_ = time;
+    lastFrame_ = time;
     auto native = std::static_pointer_cast<NativeWindow>(window.native);
+    RECT area = changed;
+    {
+        std::lock_guard lock(mutex_);
+        if (auto found = exposed_.find(native->xwindow); found != exposed_.end()) {
+            area = area.left < area.right ? unite(area, found->second) : found->second;
+            exposed_.erase(found);
+        }
+    }
+    if (area.left >= area.right || area.top >= area.bottom)
+        return;
     unsigned width = unsigned(area.right - area.left), height = unsigned(area.bottom - area.top);
-    if (native->usesShm)
+    if (native->usesShm) {
         XShmPutImage(display_, native->xwindow, gc_, native->image, area.left, area.top, area.left, area.top, width,
-                     height, False);
-    else
+                     height, True);
+        ++native->putsPending;
+    } else {
         XPutImage(display_, native->xwindow, gc_, native->image, area.left, area.top, area.left, area.top, width,
                   height);
-    // The server must be done reading the shared image before the next frame is drawn into it.
-    XSync(display_, False);
+    }
+    XFlush(display_);
 }
 
-HWND X11Backend::windowFor(::Window xwindow)
+std::string X11Backend::framesShown()
 {
-    std::lock_guard lock(windowsMutex_);
-    auto found = windows_.find(xwindow);
-    return found == windows_.end() ? nullptr : found->second;
+    char text[160];
+    int length = std::snprintf(text, sizeof text,
+                               "%ld frames shown, the first %.3f s and the last %.3f s after the start", long(frames_),
+                               double(firstFrame_) / 1000, double(lastFrame_) / 1000);
+    if (timerSetAt_ >= 0)
+        std::snprintf(text + length, sizeof text - std::size_t(length), ", a timer set %.3f s after it",
+                      double(timerSetAt_) / 1000);
+    return text;
+}
+
+void X11Backend::prepareWindow(win32::Window &window)
+{
+    auto native = std::static_pointer_cast<NativeWindow>(window.native);
+    struct Wanted {
+        int type;
+        ::Window drawable;
+    } wanted{shmCompletion_, native->xwindow};
+    auto isWanted = [](Display *, XEvent *event, XPointer argument) -> Bool {
+        auto *w = reinterpret_cast<Wanted *>(argument);
+        return event->type == w->type && reinterpret_cast<XShmCompletionEvent *>(event)->drawable == w->drawable;
+    };
+    // Long done by the time the next frame is drawn; a second at most, should the server fail.
+    for (int waited = 0; native->putsPending > 0 && waited < 1000; waited += 2) {
+        XEvent event;
+        if (XCheckIfEvent(display_, &event, isWanted, reinterpret_cast<XPointer>(&wanted))) {
+            --native->putsPending;
+            continue;
+        }
+        pollfd connection{ConnectionNumber(display_), POLLIN, 0};
+        poll(&connection, 1, 2);
+    }
+    native->putsPending = 0;
 }
 
 } // namespace x11

@@ -39,86 +39,43 @@ struct Pair {
     }
 };
 
-TEST(Mask, OneExactlyAtTheKeyColourAndTheKeyTurnsBlack)
+// Three 2 x 2 frames on a red key, a blue pixel at each frame's top right, in a bitmap wider than
+// its strip with a blue pixel beyond it: each draw onto a 10 x 6 picture changes what it should.
+TEST(Drawing, ShowsTheSpriteOnlyWithinTheStripAndThePicture)
 {
-    HBITMAP image = colourBitmap(3, 1, {kRed, kBlue, RGB(254, 0, 0)});
-    HBITMAP mask = makeColourKeyMask(image, KEY_RED);
-    ASSERT_NE(mask, nullptr);
-    BITMAP info{};
-    GetObjectA(mask, sizeof info, &info);
-    EXPECT_EQ(info.bmBitsPixel, 1);
-    EXPECT_EQ(info.bmWidth, 3);
-
-    Pair pair;
-    // Neither bitmap is left in a DC, so both can be selected by their owner.
-    ASSERT_NE(SelectObject(pair.image, image), nullptr);
-    ASSERT_NE(SelectObject(pair.mask, mask), nullptr);
-    EXPECT_EQ(pixelAt(pair.mask, 0, 0), RGB(255, 255, 255));
-    EXPECT_EQ(pixelAt(pair.mask, 1, 0), RGB(0, 0, 0));
-    EXPECT_EQ(pixelAt(pair.mask, 2, 0), RGB(0, 0, 0)) << "254 red stays opaque";
-    EXPECT_EQ(pixelAt(pair.image, 0, 0), RGB(0, 0, 0));
-    EXPECT_EQ(pixelAt(pair.image, 1, 0), kBlue);
-    EXPECT_EQ(pixelAt(pair.image, 2, 0), RGB(254, 0, 0));
-
+    SpriteSheet sheet{nullptr, nullptr, 2, 2, 3};
+    sheet.image = colourBitmap(8, 2, {kRed, kBlue, kRed, kBlue, kRed, kBlue, kRed, kBlue, //
+                                      kRed, kRed, kRed, kRed, kRed, kRed, kRed, kRed});
+    sheet.mask = makeColourKeyMask(sheet.image, KEY_RED);
+    SpriteSheet failed{nullptr, nullptr, 2, 2, 3};
     EXPECT_EQ(makeColourKeyMask(nullptr, KEY_RED), nullptr);
-}
-
-class Drawing : public testing::Test {
-protected:
-    void SetUp() override
-    {
-        composeSurface = memoryDC(10, 6);
+    const struct {
+        const char *what;
+        const SpriteSheet *sheet;
+        int frame, x, y;
+        int blueX, blueY; // where the one changed pixel is, -1 for none
+    } cases[] = {
+        {"frame 1 inside", &sheet, 1, 4, 2, 5, 2},
+        {"its blue pixel above the picture", &sheet, 0, -1, -1, -1, -1},
+        {"its blue pixel right of the picture", &sheet, 2, 9, 5, -1, -1},
+        {"at the picture's corner", &sheet, 2, 8, 5, 9, 5},
+        {"one frame past the strip", &sheet, 3, 0, 0, -1, -1},
+        {"a negative frame", &sheet, -1, 0, 0, -1, -1},
+        // Its owner's pair still holds the previous sheet, since selecting null changes nothing.
+        {"a sheet that failed to load", &failed, 1, 4, 2, -1, -1},
+    };
+    Pair pair;
+    pair.select(sheet);
+    composeSurface = memoryDC(10, 6);
+    for (const auto &c : cases) {
         fillDC(composeSurface, RGB(1, 2, 3));
-        // Three 2 x 2 frames: red key, a blue pixel at each frame's top right; the bitmap is wider
-        // than its strip, with a blue pixel beyond it.
-        sheet.image = colourBitmap(8, 2, {kRed, kBlue, kRed, kBlue, kRed, kBlue, kRed, kBlue, //
-                                          kRed, kRed, kRed, kRed, kRed, kRed, kRed, kRed});
-        sheet.mask = makeColourKeyMask(sheet.image, KEY_RED);
-        pair.select(sheet);
-    }
-    int changedPixels()
-    {
-        int changed = 0;
+        pair.select(*c.sheet);
+        drawSpriteFrame(pair.image, pair.mask, *c.sheet, c.frame, c.x, c.y);
         for (int y = 0; y < 6; ++y)
             for (int x = 0; x < 10; ++x)
-                changed += pixelAt(composeSurface, x, y) != RGB(1, 2, 3);
-        return changed;
+                EXPECT_EQ(pixelAt(composeSurface, x, y), x == c.blueX && y == c.blueY ? kBlue : RGB(1, 2, 3))
+                    << c.what << " at " << x << "," << y;
     }
-    SpriteSheet sheet{nullptr, nullptr, 2, 2, 3};
-    Pair pair;
-};
-
-TEST_F(Drawing, ShowsTheSpriteAndLeavesTheBackground)
-{
-    drawSpriteFrame(pair.image, pair.mask, sheet, 1, 4, 2);
-    EXPECT_EQ(pixelAt(composeSurface, 5, 2), kBlue);
-    EXPECT_EQ(changedPixels(), 1);
-}
-
-TEST_F(Drawing, ClipsAtTheEdges)
-{
-    drawSpriteFrame(pair.image, pair.mask, sheet, 0, -1, -1);
-    EXPECT_EQ(pixelAt(composeSurface, 0, 0), RGB(1, 2, 3)) << "the blue pixel lies above the surface";
-    drawSpriteFrame(pair.image, pair.mask, sheet, 2, 9, 5);
-    drawSpriteFrame(pair.image, pair.mask, sheet, 2, 8, 5);
-    EXPECT_EQ(pixelAt(composeSurface, 9, 5), kBlue);
-    EXPECT_EQ(changedPixels(), 1);
-}
-
-TEST_F(Drawing, FramesOutsideTheStripDrawNothing)
-{
-    drawSpriteFrame(pair.image, pair.mask, sheet, 3, 0, 0);
-    drawSpriteFrame(pair.image, pair.mask, sheet, -1, 0, 0);
-    EXPECT_EQ(changedPixels(), 0);
-}
-
-TEST_F(Drawing, ASheetThatFailedToLoadDrawsNothing)
-{
-    // Its owner's pair still holds the previous sheet, since selecting null changes nothing.
-    SpriteSheet failed{nullptr, nullptr, 2, 2, 3};
-    pair.select(failed);
-    drawSpriteFrame(pair.image, pair.mask, failed, 1, 4, 2);
-    EXPECT_EQ(changedPixels(), 0);
 }
 
 TEST(Catalogue, EverySheetIsLoadedAndMaskedAtItsKeyColour)

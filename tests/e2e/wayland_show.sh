@@ -179,7 +179,7 @@ esac
 w=${box%%x*}
 rest=${box#*x}
 h=${rest%%+*}
-[ "$w" -ge 120 ] && [ "$h" -ge 54 ] && [ "$h" -le 66 ] || fail "the menu is $box: not three rows"
+[ "$w" -ge 140 ] && [ "$h" -ge 60 ] && [ "$h" -le 100 ] || fail "the menu is $box: not three rows"
 menu_dismissed() {
     for _ in $(seq 20); do
         sleep 0.2

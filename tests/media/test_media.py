@@ -39,8 +39,6 @@ SOUNDS = {
     'cannon.wav': (8, 11025, 0.68),
 }
 
-ALLOWED_CHUNKS = {b'IHDR', b'PLTE', b'IDAT', b'IEND', b'gAMA', b'cHRM'}
-
 
 # ----------------------------------------------------------------- PNG reader
 
@@ -53,13 +51,9 @@ def read_chunks(data):
         raise PngError('bad signature')
     pos, chunks = 8, []
     while pos < len(data):
-        if pos + 12 > len(data):
-            raise PngError('truncated chunk header')
         length, = struct.unpack('>I', data[pos:pos + 4])
-        kind = data[pos + 4:pos + 8]
-        body = data[pos + 8:pos + 8 + length]
-        crc, = struct.unpack('>I', data[pos + 8 + length:pos + 12 + length])
-        if len(body) != length or zlib.crc32(kind + body) & 0xffffffff != crc:
+        kind, body = data[pos + 4:pos + 8], data[pos + 8:pos + 8 + length]
+        if data[pos + 8 + length:pos + 12 + length] != struct.pack('>I', zlib.crc32(kind + body)):
             raise PngError('bad CRC or length in %r' % kind)
         chunks.append((kind, body))
         pos += 12 + length
@@ -67,36 +61,22 @@ def read_chunks(data):
 
 
 def decode_sheet(data):
-    """Check the layout the program's decoder accepts and return
-    (width, height, palette, indices).  Raises PngError on any deviation."""
+    """Check the layout the program's decoder accepts (one IHDR, PLTE and IDAT in that order,
+    8-bit palette of 256 entries, filter 0 on every row) and return (width, height, palette,
+    indices).  Raises PngError on any deviation."""
     chunks = read_chunks(data)
-    kinds = [k for k, _ in chunks]
-    if kinds[0] != b'IHDR' or kinds[-1] != b'IEND':
-        raise PngError('IHDR must come first and IEND last')
-    for k in kinds:
-        if k not in ALLOWED_CHUNKS:
-            raise PngError('unexpected chunk %r' % k)
-    if kinds.count(b'PLTE') != 1 or kinds.count(b'IDAT') != 1 or kinds.count(b'IHDR') != 1:
-        raise PngError('need exactly one IHDR, PLTE and IDAT, got %r' % kinds)
-    if kinds.index(b'PLTE') > kinds.index(b'IDAT'):
-        raise PngError('PLTE after IDAT')
-    w, h, depth, ctype, comp, filt, interlace = struct.unpack('>IIBBBBB', chunks[0][1])
-    if (depth, ctype, comp, filt, interlace) != (8, 3, 0, 0, 0):
-        raise PngError('not an 8-bit non-interlaced palette image')
+    kinds = [k for k, _ in chunks if k not in (b'gAMA', b'cHRM')]
+    if kinds != [b'IHDR', b'PLTE', b'IDAT', b'IEND']:
+        raise PngError('chunks %r' % kinds)
+    w, h, *layout = struct.unpack('>IIBBBBB', chunks[0][1])
     plte = dict(chunks)[b'PLTE']
-    if len(plte) != 768:
-        raise PngError('palette has %d entries, not 256' % (len(plte) // 3))
-    pal = [tuple(plte[i:i + 3]) for i in range(0, 768, 3)]
+    if layout != [8, 3, 0, 0, 0] or len(plte) != 768:
+        raise PngError('not an 8-bit non-interlaced image with 256 palette entries')
     raw = zlib.decompress(dict(chunks)[b'IDAT'])
-    if len(raw) != h * (w + 1):
-        raise PngError('image data has the wrong length')
-    idx = []
-    for y in range(h):
-        row = raw[y * (w + 1):(y + 1) * (w + 1)]
-        if row[0] != 0:
-            raise PngError('row %d uses filter %d' % (y, row[0]))
-        idx.extend(row[1:])
-    return w, h, pal, idx
+    rows = [raw[y * (w + 1):(y + 1) * (w + 1)] for y in range(h)]
+    if len(raw) != h * (w + 1) or any(row[0] != 0 for row in rows):
+        raise PngError('image data of the wrong length, or filtered')
+    return w, h, [tuple(plte[i:i + 3]) for i in range(0, 768, 3)], [i for row in rows for i in row[1:]]
 
 
 # ------------------------------------------------------------- edge fringes
@@ -154,23 +134,6 @@ class Sheets(unittest.TestCase):
             rows = [[pal[i] for i in idx[y * w + f * fw:y * w + f * fw + fw]] for y in range(fh)]
             out.append(rows)
         return out
-
-    def test_sizes(self):
-        for name, (w, h, *_rest) in SHEETS.items():
-            dw, dh, _, _ = self.decoded[name]
-            self.assertEqual((dw, dh), (w, h), name)
-
-    def test_key_top_left(self):
-        for name, (w, h, key, *_rest) in SHEETS.items():
-            _, _, pal, idx = self.decoded[name]
-            self.assertEqual(pal[idx[0]], key, name)
-
-    def test_frames_kept_apart(self):
-        for name, (w, h, key, fw, fh, n) in SHEETS.items():
-            for f, rows in enumerate(self.frames(name)):
-                for y, row in enumerate(rows):
-                    self.assertEqual(row[0], key, '%s frame %d left edge row %d' % (name, f, y))
-                    self.assertEqual(row[-1], key, '%s frame %d right edge row %d' % (name, f, y))
 
     def test_every_frame_has_art_and_animates(self):
         for name, (w, h, key, fw, fh, n) in SHEETS.items():

@@ -1,7 +1,9 @@
 // GDI raster rules as Windows documents them: transfers between colour and monochrome,
 // SRCAND and SRCPAINT, clipping, Rectangle, DIB conversion, bitmap sizes and handle checks.
 #include "../support/pixels.h"
+#include "../support/screenless_backend.h"
 
+#include "../../platform/core/user.h"
 #include "../../platform/headless/headless.h"
 
 #include <gtest/gtest.h>
@@ -10,6 +12,7 @@
 #include <cctype>
 #include <climits>
 #include <cstdlib>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -123,6 +126,7 @@ TEST(RectangleDrawing, PenOutlinesBrushFillsRightAndBottomExcluded)
         std::optional<COLORREF> pen, brush; // none: the DC's own
         RECT rect;
         const char *canvas, *expected;
+        COLORREF background = kWhite;
     };
     const Case cases[] = {
         {"pen and brush", kRed, kBlue, {1, 1, 6, 5},
@@ -131,8 +135,18 @@ TEST(RectangleDrawing, PenOutlinesBrushFillsRightAndBottomExcluded)
         {"a new DC's black pen and white brush", {}, {}, {0, 0, 4, 4}, "GGGG/GGGG/GGGG/GGGG",
          "KKKK/KWWK/KWWK/KKKK"},
         {"an outline outside the surface", {}, {}, {-1, -1, 5, 5}, "GGGG/GGGG/GGGG/GGGG", "WWWW/WWWW/WWWW/WWWW"},
-        {"monochrome: the nearer of black and white, at unaligned columns", RGB(60, 60, 60), RGB(0, 255, 255),
-         {3, 0, 9, 3}, "wwwwwwwwww/kkkkkkkkkk/wwwwwwwwww", "wwwkkkkkkw/kkkkwwwwkk/wwwkkkkkkw"},
+        // On monochrome bitmaps, as Wine draws: a brush that is neither black nor white is
+        // dithered in an 8 x 8 pattern fixed to the bitmap; such a pen is the opposite of the
+        // background colour's black or white, unless it is the background colour.
+        {"monochrome: a dithered brush, a dark pen on white", RGB(60, 60, 60), RGB(0, 255, 255), {1, 0, 11, 4},
+         "wwwwwwwwwwww/wwwwwwwwwwww/wwwwwwwwwwww/wwwwwwwwwwww",
+         "wkkkkkkkkkkw/wkwwwkwwwkkw/wkkwkwkwkwkw/wkkkkkkkkkkw"},
+        {"monochrome: a light pen on white is black", RGB(200, 200, 200), kWhite, {0, 0, 3, 3}, "kkk/kkk/kkk",
+         "kkk/kwk/kkk"},
+        {"monochrome: a pen of the background colour is as that colour", RGB(200, 200, 200), kBlack, {0, 0, 3, 3},
+         "kkk/kkk/kkk", "www/wkw/www", RGB(200, 200, 200)},
+        {"monochrome: a dark pen on black is white", RGB(60, 60, 60), kBlack, {0, 0, 3, 3}, "kkk/kkk/kkk",
+         "www/wkw/www", kBlack},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.what);
@@ -140,6 +154,7 @@ TEST(RectangleDrawing, PenOutlinesBrushFillsRightAndBottomExcluded)
         HGDIOBJ pen = c.pen ? CreatePen(PS_SOLID, 1, *c.pen) : nullptr;
         HGDIOBJ brush = c.brush ? CreateSolidBrush(*c.brush) : nullptr;
         HGDIOBJ oldPen = pen ? SelectObject(dc, pen) : nullptr, oldBrush = brush ? SelectObject(dc, brush) : nullptr;
+        SetBkColor(dc, c.background);
         EXPECT_TRUE(Rectangle(dc, c.rect.left, c.rect.top, c.rect.right, c.rect.bottom));
         EXPECT_EQ(textOf(dc), c.expected);
         if (pen) {
@@ -279,6 +294,200 @@ TEST(Handles, StaleWrongKindAndBusyHandlesAreRefused)
     EXPECT_TRUE(DeleteDC(dc));
     EXPECT_FALSE(DeleteDC(dc));
     EXPECT_EQ(SetBkColor(dc, kRed), CLR_INVALID);
+}
+
+TEST(Handles, TheGdiObjectCountFollowsWhatTheProcessMakesAndDeletes)
+{
+    auto count = [] { return GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS); };
+    DWORD before = count();
+    HDC dc = CreateCompatibleDC(nullptr), screen = GetDC(nullptr);
+    HBITMAP bitmap = CreateBitmap(4, 4, 1, 1, nullptr);
+    HBRUSH brush = CreateSolidBrush(kRed);
+    HPEN pen = CreatePen(PS_SOLID, 1, kRed);
+    EXPECT_EQ(count(), before + 5) << "stock objects are the system's";
+    SelectObject(dc, bitmap);
+    ReleaseDC(nullptr, screen);
+    DeleteObject(brush);
+    DeleteObject(pen);
+    EXPECT_EQ(count(), before + 2);
+    DeleteObject(bitmap);
+    DeleteDC(dc);
+    EXPECT_EQ(count(), before);
+    EXPECT_EQ(GetGuiResources(nullptr, GR_GDIOBJECTS), 0u) << "only this process's";
+}
+
+TEST(Readback, GetPixelReadsColourMonochromeAndTheScreen)
+{
+    HDC colour = dcFrom("RG/BY"), mono = dcFrom("wk/kw"), screen = GetDC(nullptr);
+    EXPECT_EQ(GetPixel(colour, 1, 1), RGB(250, 200, 0));
+    EXPECT_EQ(GetPixel(colour, 0, 1), kBlue);
+    EXPECT_EQ(GetPixel(mono, 0, 0), kWhite);
+    EXPECT_EQ(GetPixel(mono, 1, 0), kBlack);
+    for (POINT outside : {POINT{-1, 0}, POINT{2, 0}, POINT{0, -1}, POINT{0, 2}})
+        EXPECT_EQ(GetPixel(colour, outside.x, outside.y), CLR_INVALID) << outside.x << "," << outside.y;
+    headless::Image desktop = headless::syntheticDesktop(1024, 768);
+    EXPECT_EQ(GetPixel(screen, 700, 300), win32::colourFromPixel(desktop.pixels[300 * 1024 + 700]));
+    EXPECT_EQ(GetPixel(screen, 1024, 0), CLR_INVALID);
+    EXPECT_EQ(GetPixel(nullptr, 0, 0), CLR_INVALID);
+}
+
+// A window's back store of its own, and what the layer asks of the backend for it.
+struct WindowStore : ScreenlessBackend {
+    std::vector<std::uint32_t> pixels;
+    std::vector<RECT> presented;
+    int prepared = 0;
+    void createWindow(win32::Window &window, COLORREF) override
+    {
+        int width = window.rect.right - window.rect.left, height = window.rect.bottom - window.rect.top;
+        pixels.assign(std::size_t(width * height), win32::pixelFromColour(kWhite));
+        window.surface = win32::Surface{reinterpret_cast<std::uint8_t *>(pixels.data()), width, height, width * 4, 32};
+    }
+    void prepareWindow(win32::Window &) override { ++prepared; }
+    void presentWindow(win32::Window &, const RECT &area) override { presented.push_back(area); }
+};
+
+LRESULT CALLBACK quietProc(HWND, UINT, WPARAM, LPARAM)
+{
+    return 0;
+}
+
+TEST(WindowDrawing, AFrameCopiedOntoAWindowWritesAndShowsOnlyWhatChanged)
+{
+    auto owned = std::make_unique<WindowStore>();
+    WindowStore &store = *owned;
+    win32::installBackend(std::move(owned));
+    WNDCLASSA windowClass{};
+    windowClass.lpfnWndProc = quietProc;
+    windowClass.lpszClassName = "Store";
+    RegisterClassA(&windowClass);
+    HWND window = CreateWindowExA(0, "Store", "", WS_POPUP, 0, 0, 40, 6, nullptr, nullptr, nullptr, nullptr);
+    HDC windowDC = GetDC(window);
+    HDC frame = memoryDC(40, 6);
+    fillDC(frame, kWhite);
+
+    struct Case {
+        const char *what;
+        std::vector<POINT> painted; // red pixels in the frame, on top of the last case's
+        RECT shown;
+    } cases[] = {
+        {"the same picture", {}, {0, 0, 0, 0}},
+        {"one pixel", {{5, 2}}, {5, 2, 6, 3}},
+        {"two pixels far apart", {{1, 0}, {38, 5}}, {1, 0, 39, 6}},
+        {"a pixel in the last column beyond a block of equal ones", {{39, 3}}, {39, 3, 40, 4}},
+        {"the first pixel", {{0, 4}}, {0, 4, 1, 5}},
+    };
+    for (const Case &c : cases) {
+        for (POINT p : c.painted)
+            setPixel(frame, p.x, p.y, kRed);
+        store.presented.clear();
+        int prepared = store.prepared;
+        BitBlt(windowDC, 0, 0, 40, 6, frame, 0, 0, SRCCOPY);
+        ASSERT_EQ(store.presented.size(), 1u) << c.what;
+        const RECT &shown = store.presented[0];
+        EXPECT_EQ(std::vector<LONG>({shown.left, shown.top, shown.right, shown.bottom}),
+                  std::vector<LONG>({c.shown.left, c.shown.top, c.shown.right, c.shown.bottom}))
+            << c.what;
+        EXPECT_EQ(store.prepared, prepared + 1) << c.what;
+        for (int y = 0; y < 6; ++y)
+            for (int x = 0; x < 40; ++x)
+                ASSERT_EQ(store.pixels[std::size_t(y * 40 + x)], win32::surfaceOf(frame).pixels(y)[x]) << c.what;
+    }
+
+    // A copy to a place on the window, clipped at its edge, reports window pixels.
+    fillDC(frame, kBlue);
+    store.presented.clear();
+    BitBlt(windowDC, 30, 4, 20, 5, frame, 0, 0, SRCCOPY);
+    ASSERT_EQ(store.presented.size(), 1u);
+    EXPECT_EQ(std::vector<LONG>({store.presented[0].left, store.presented[0].top, store.presented[0].right,
+                                 store.presented[0].bottom}),
+              std::vector<LONG>({30, 4, 40, 6}));
+    EXPECT_EQ(store.pixels[std::size_t(3 * 40 + 35)], win32::pixelFromColour(kWhite));
+    EXPECT_EQ(store.pixels[std::size_t(4 * 40 + 35)], win32::pixelFromColour(kBlue));
+    EXPECT_EQ(store.pixels[std::size_t(4 * 40 + 29)], win32::pixelFromColour(kWhite));
+    ReleaseDC(window, windowDC);
+}
+
+// How a program shows frames: a desktop copied into a back buffer, sprites drawn on it, the
+// whole buffer copied onto the window. Once shown, the buffer is drawn straight into the window's
+// store, each showing presents only what was drawn since, waiting first for the last put, and
+// restoring the desktop copies only where something was drawn, unless the desktop changed.
+TEST(WindowDrawing, AFrameShownWholeIsDrawnStraightIntoTheWindow)
+{
+    auto owned = std::make_unique<WindowStore>();
+    WindowStore &store = *owned;
+    win32::installBackend(std::move(owned));
+    WNDCLASSA windowClass{};
+    windowClass.lpfnWndProc = quietProc;
+    windowClass.lpszClassName = "Frames";
+    RegisterClassA(&windowClass);
+    HWND window = CreateWindowExA(0, "Frames", "", WS_POPUP, 0, 0, 40, 6, nullptr, nullptr, nullptr, nullptr);
+    HDC windowDC = GetDC(window);
+    // The desktop is painted through GDI only: pixels handed out to a test are never trusted.
+    HDC green = memoryDC(40, 6), desktop = memoryDC(40, 6), frame = memoryDC(40, 6), sprite = memoryDC(2, 2);
+    fillDC(green, kGreen);
+    BitBlt(desktop, 0, 0, 40, 6, green, 0, 0, SRCCOPY);
+    fillDC(sprite, kRed);
+    SelectObject(frame, GetStockObject(WHITE_BRUSH));
+    auto storeAt = [&](int x, int y) { return win32::colourFromPixel(store.pixels[std::size_t(y * 40 + x)]); };
+    auto show = [&] {
+        store.presented.clear();
+        BitBlt(windowDC, 0, 0, 40, 6, frame, 0, 0, SRCCOPY);
+        EXPECT_EQ(store.presented.size(), 1u);
+        const RECT &r = store.presented.back();
+        return std::vector<LONG>({r.left, r.top, r.right, r.bottom});
+    };
+
+    BitBlt(frame, 0, 0, 40, 6, desktop, 0, 0, SRCCOPY);
+    EXPECT_EQ(show(), std::vector<LONG>({0, 0, 40, 6}));
+    struct Step {
+        const char *what;
+        std::function<void()> draw;
+        std::vector<LONG> shown;
+        COLORREF at11x3;
+    } steps[] = {
+        {"a sprite", [&] { BitBlt(frame, 10, 2, 2, 2, sprite, 0, 0, SRCCOPY); }, {10, 2, 12, 4}, kRed},
+        {"a sprite clipped at the edge", [&] { BitBlt(frame, 39, 5, 2, 2, sprite, 0, 0, SRCPAINT); }, {39, 5, 40, 6},
+         kRed},
+        {"a rectangle", [&] { Rectangle(frame, 20, 1, 23, 4); }, {20, 1, 23, 4}, kRed},
+        {"the desktop again: only what differed", [&] { BitBlt(frame, 0, 0, 40, 6, desktop, 0, 0, SRCCOPY); },
+         {10, 1, 40, 6}, kGreen},
+        {"nothing", [] {}, {0, 0, 0, 0}, kGreen},
+        {"a sprite after the desktop", [&] { BitBlt(frame, 10, 2, 2, 2, sprite, 0, 0, SRCCOPY); }, {10, 2, 12, 4},
+         kRed},
+        {"the desktop again: where the sprite stood",
+         [&] { BitBlt(frame, 0, 0, 40, 6, desktop, 0, 0, SRCCOPY); }, {10, 2, 12, 4}, kGreen},
+        {"the desktop drawn on, then again",
+         [&] {
+             Rectangle(desktop, 30, 0, 32, 2);
+             BitBlt(frame, 0, 0, 40, 6, desktop, 0, 0, SRCCOPY);
+         },
+         {30, 0, 32, 2}, kGreen},
+        {"the desktop's pixels handed out and changed, then again",
+         [&] {
+             setPixel(desktop, 5, 5, kBlue);
+             BitBlt(frame, 0, 0, 40, 6, desktop, 0, 0, SRCCOPY);
+         },
+         {5, 5, 6, 6}, kGreen},
+    };
+    for (const Step &step : steps) {
+        int prepared = store.prepared;
+        step.draw();
+        // Drawn straight into the window's store, which was ready for it.
+        EXPECT_EQ(storeAt(11, 3), step.at11x3) << step.what;
+        EXPECT_GE(store.prepared, prepared + (step.shown[2] > 0 ? 1 : 0)) << step.what;
+        EXPECT_EQ(show(), step.shown) << step.what;
+    }
+
+    // Anything else drawn on the window gives the frame pixels of its own again: what is drawn
+    // on it stays off the window until it is shown.
+    Rectangle(windowDC, 0, 0, 2, 2);
+    BitBlt(frame, 10, 2, 2, 2, sprite, 0, 0, SRCCOPY);
+    EXPECT_EQ(storeAt(11, 3), kGreen);
+    EXPECT_EQ(storeAt(0, 0), kBlack);
+    EXPECT_EQ(show(), std::vector<LONG>({0, 0, 12, 4}));
+    EXPECT_EQ(storeAt(11, 3), kRed);
+    EXPECT_EQ(storeAt(0, 0), kGreen);
+    ReleaseDC(window, windowDC);
 }
 
 TEST(Screen, CaptureShowsTheDesktopWithinTheScreen)

@@ -187,7 +187,24 @@ TEST(EmbeddedResources, EverythingTheScriptNamesIsLinkedIn)
     for (const char *sound : {"Quack1", "Quack2", "Elephant", "Cannon"})
         EXPECT_NE(FindResourceA(nullptr, sound, "WAVE"), nullptr) << sound;
     EXPECT_NE(FindResourceA(nullptr, MAKEINTRESOURCEA(126), RT_MENU), nullptr);
-    EXPECT_NE(LoadIconA(self, MAKEINTRESOURCEA(132)), nullptr);
+
+    // The icon's two images, a magenta diamond: clear corners, the light facet upper left, the
+    // dark one lower right.
+    auto icon = win32::handles().find<win32::Icon>(LoadIconA(self, MAKEINTRESOURCEA(132)));
+    ASSERT_NE(icon, nullptr);
+    ASSERT_EQ(icon->images.size(), 2u);
+    for (const auto &image : icon->images) {
+        ASSERT_EQ(image.argb.size(), std::size_t(image.width * image.height));
+        auto at = [&](int x, int y) { return image.argb[std::size_t(y * image.width + x)]; };
+        int size = image.width, quarter = size / 4;
+        EXPECT_EQ(image.height, size);
+        EXPECT_EQ(at(0, 0), 0u) << size;
+        EXPECT_EQ(at(size - 1, size - 1), 0u) << size;
+        EXPECT_EQ(at(size / 2 - 2, size / 2 - 2), 0xFFEC48DCu) << size;
+        EXPECT_EQ(at(size / 2 + quarter / 2, size / 2 + quarter / 2), 0xFF960A82u) << size;
+    }
+    EXPECT_EQ(icon->images[0].width, 32);
+    EXPECT_EQ(icon->images[1].width, 16);
 
     auto hand = win32::handles().find<win32::Cursor>(LoadCursorA(self, "Hand"));
     ASSERT_NE(hand, nullptr);

@@ -59,7 +59,7 @@ std::string showInChild(const std::function<void()> &breakSomething)
         headless::Config config;
         config.width = 640;
         config.height = 480;
-        config.input = {{17500, headless::InputEvent::Type::Move, 0, 300, 200},
+        config.input = {{17500, headless::InputEvent::Type::Move, 0, 300, 200, false, std::nullopt},
                         {17600, headless::InputEvent::Type::Click, 0, 300, 200, true, 0}};
         Transcript transcript;
         headless::start(config, &transcript);
@@ -123,7 +123,7 @@ TEST(BrokenMedia, TheShowKeepsItsCourseWithAnyOneResourceHiddenOrCorrupted)
 #undef BROKEN_SHEET
 #define BROKEN_SOUND(constant, name, file)                                                           \
     cases.push_back({"WAVE", #name, [](const std::string &text) {                                  \
-                         return replaced(text, " " + std::string(#name) + "\n", " SystemDefault\n"); \
+                         return replaced(text, std::string(" ") + #name + "\n", " SystemDefault\n"); \
                      }});
     SOUNDS(BROKEN_SOUND)
 #undef BROKEN_SOUND

@@ -57,23 +57,6 @@ TEST(Compose, WithNothingCuedAFrameIsTheDesktop)
     EXPECT_EQ(differing, 0);
 }
 
-TEST(Compose, WithoutItsSheetsTheShowKeepsItsTimingAndDrawsNothing)
-{
-    win32::useResources({});
-    createShow();
-    showState.walkerScene = 1;
-    for (int frame = 1; frame <= 26; ++frame)
-        renderFrame();
-    // Frame 26 is the swallow's first, at the walker's last x plus 25.
-    EXPECT_EQ(std::int32_t(showState.walkerScene), 2);
-    EXPECT_EQ(std::int32_t(showState.walkerX), 279);
-    int differing = 0;
-    for (int y = 0; y < kHeight; ++y)
-        for (int x = 0; x < kWidth; x += 2)
-            differing += composed(x, y) != desktop(x, y);
-    EXPECT_EQ(differing, 0);
-}
-
 TEST(Compose, ThePulseTintsTheDesktopButNotTheSprites)
 {
     createShow();

@@ -104,6 +104,33 @@ TEST_F(LiveDesktop, ALinkPlantedAtTheProbeIsNotFollowed)
     EXPECT_EQ(launches(1), std::vector<std::string>{std::string("1 ") + campaignUrl});
 }
 
+TEST_F(LiveDesktop, WithoutAProgramForHtmlOrADriveTheUrlGoesToTheDesktopsOpener)
+{
+    const std::string opened = std::string("1 ") + campaignUrl;
+    // Nothing registered for HTML files.
+    std::filesystem::remove(home / "config/mimeapps.list");
+    openCampaignUrl(campaignUrl);
+    EXPECT_EQ(launches(1), std::vector<std::string>(1, opened));
+    // Drive C:'s folder can't be made: sysfs takes no new folder, not even root's.
+    setenv("XDG_RUNTIME_DIR", "/sys", 1);
+    openCampaignUrl(campaignUrl);
+    EXPECT_EQ(launches(2), std::vector<std::string>(2, opened));
+    // Or its folder is a link to another.
+    std::filesystem::create_directories(home / "elsewhere");
+    std::filesystem::create_directories(home / "run2");
+    std::filesystem::permissions(home / "run2", std::filesystem::perms::owner_all);
+    std::filesystem::create_directory_symlink(home / "elsewhere", home / "run2/howdy");
+    setenv("XDG_RUNTIME_DIR", (home / "run2").c_str(), 1);
+    openCampaignUrl(campaignUrl);
+    EXPECT_EQ(launches(3), std::vector<std::string>(3, opened));
+    EXPECT_TRUE(std::filesystem::is_empty(home / "elsewhere"));
+    // Neither xdg-mime nor xdg-open: nothing opens, and nothing breaks.
+    setenv("PATH", (home / "no-such-folder").c_str(), 1);
+    openCampaignUrl(campaignUrl);
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    EXPECT_EQ(readLines(home / "launched").size(), 3u);
+}
+
 TEST_F(LiveDesktop, TellAFriendOpensTheMailAddressInTheHomeFolder)
 {
     tellAFriend();

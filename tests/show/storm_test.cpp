@@ -37,7 +37,7 @@ Storm makeStorm(unsigned seed, Ending ending)
         long long at = pick(0, 27400);
         at += at % 60 == 0;
         for (int burst = pick(1, 8); burst > 0 && events < 10000; --burst, ++events) {
-            Action action{Action::Kind(pick(0, 9) < 4 ? 0 : pick(1, 3))};
+            Action action{Action::Kind(pick(0, 9) < 4 ? 0 : pick(1, 3)), 0, 0, ""};
             // Half the pointer events fall on or near the resting badge (369..630, 285..483).
             bool nearBadge = pick(0, 1);
             action.x = nearBadge ? pick(350, 650) : pick(-20, 1040);

@@ -39,8 +39,11 @@ std::string jsonValue(const headless::Event::Value &value)
         return jsonString(*text);
     if (auto *texts = std::get_if<std::vector<std::string>>(&value)) {
         std::string list = "[";
-        for (const std::string &item : *texts)
-            list += (list.size() > 1 ? "," : "") + jsonString(item);
+        for (const std::string &item : *texts) {
+            if (list.size() > 1)
+                list += ',';
+            list += jsonString(item);
+        }
         return list + "]";
     }
     return "null";

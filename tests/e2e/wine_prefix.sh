@@ -1,0 +1,48 @@
+#!/bin/sh
+# The Wine prefix the Wine checks share, made once a test run in a folder of its own: Wine's
+# set-up, then notehandler.exe registered as the program that opens HTML files the way
+# FindExecutableA looks it up (HKCR\.html names a class whose shell\open\command starts with
+# the program's quoted path). "remove" ends the prefix's processes and deletes the folder.
+# Usage: wine_prefix.sh create DIR NOTEHANDLER_EXE
+#        wine_prefix.sh remove DIR
+set -eu
+e2e=$(dirname "$0")
+. "$e2e/wine_common.sh"
+dir=$2
+use_wine_dir "$dir"
+# Wine makes a prefix without a display just the same.
+unset DISPLAY
+
+remove() {
+    [ -e "$dir" ] || return 0
+    # Only a folder this script made is deleted.
+    [ -f "$dir/made-by-wine_prefix.sh" ] || { echo "$dir is not a folder wine_prefix.sh made"; exit 1; }
+    stop_wine
+    rm -rf "$dir"
+}
+
+case $1 in
+create)
+    remove
+    mkdir -p "$dir"
+    : >"$dir/made-by-wine_prefix.sh"
+    mkdir -m 700 "$dir/home"
+    log=$(wineboot -i 2>&1) || { echo "$log"; echo "wineboot failed"; exit 1; }
+    handler=$(windows_path "$3")
+    wine reg add 'HKCR\.html' /ve /d HowdyChecks.Page /f >/dev/null 2>&1
+    wine reg add 'HKCR\HowdyChecks.Page\shell\open\command' /ve /d "\"$handler\" \"%1\"" /f >/dev/null 2>&1
+    command=$(wine reg query 'HKCR\HowdyChecks.Page\shell\open\command' /ve 2>/dev/null | tr -d '\r')
+    stop_wine
+    case $command in
+    *"\"$handler\" \"%1\""*) printf 'Wine prefix made; HTML files open with %s\n' "$handler" ;;
+    *) printf 'the handler is not registered: %s\n' "$command"; exit 1 ;;
+    esac
+    ;;
+remove)
+    remove
+    ;;
+*)
+    echo "usage: wine_prefix.sh create DIR NOTEHANDLER_EXE | remove DIR"
+    exit 2
+    ;;
+esac

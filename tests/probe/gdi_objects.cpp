@@ -1,0 +1,80 @@
+// Runs the show frame after frame without its message loop, so the exit timer never ends it,
+// and prints the process's count of GDI objects after the first frame and every 100 frames to
+// frame 3000: the trip and the badge's rest included. Exits 1 unless every count is the same.
+#include "../../app/app.h"
+#include "../../show/render.h"
+
+#ifndef _WIN32
+#include "../../platform/core/resources.h"
+#include "../../platform/headless/headless.h"
+#endif
+
+#include <cstdio>
+
+namespace {
+
+#ifdef _WIN32
+// Wine answers GetGuiResources with 0. Like Windows, it keeps every GDI object in a table that
+// the process environment block (at gs:0x60) points to, at 0xF8; in Wine the table holds this
+// process's objects alone, and a deleted object's entry loses its type.
+DWORD objectsInSharedTable()
+{
+    struct Entry {
+        unsigned long long object;
+        unsigned long owner;
+        unsigned short unique;
+        unsigned char type, flags;
+        unsigned long long user;
+    };
+    static_assert(sizeof(Entry) == 24);
+    const unsigned char *peb;
+    asm("movq %%gs:0x60, %0" : "=r"(peb));
+    const auto *table = *reinterpret_cast<const Entry *const *>(peb + 0xF8);
+    if (!table)
+        return 0;
+    DWORD count = 0;
+    for (int i = 0; i < 0x10000; ++i)
+        count += table[i].type != 0;
+    return count;
+}
+#endif
+
+DWORD gdiObjects()
+{
+    DWORD count = GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS);
+#ifdef _WIN32
+    if (count == 0)
+        count = objectsInSharedTable();
+#endif
+    return count;
+}
+
+} // namespace
+
+int main()
+{
+#ifdef _WIN32
+    HINSTANCE instance = GetModuleHandleA(nullptr);
+#else
+    headless::start(headless::Config{}, nullptr);
+    HINSTANCE instance = win32::moduleInstance();
+#endif
+    if (!createOverlayWindow(instance)) {
+        std::printf("no overlay window\n");
+        return 1;
+    }
+    DWORD first = 0;
+    bool flat = true;
+    for (int frame = 1; frame <= 3000; ++frame) {
+        renderFrame();
+        if (frame != 1 && frame % 100 != 0)
+            continue;
+        DWORD count = gdiObjects();
+        std::printf("frame %d: %lu GDI objects\n", frame, static_cast<unsigned long>(count));
+        if (frame == 1)
+            first = count;
+        flat = flat && count == first && count > 0;
+    }
+    std::fflush(stdout);
+    return flat ? 0 : 1;
+}
