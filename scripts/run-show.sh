@@ -1,6 +1,6 @@
 #!/bin/sh
-# Builds howdy and runs the show: on the X display when there is one, else headless into
-# howdy-show.webp.
+# Builds howdy and runs the show: on the Wayland or X display when there is one, else headless
+# into howdy-show.webp.
 set -eu
 cd "$(dirname "$0")/.."
 . scripts/packages.sh
@@ -9,7 +9,7 @@ install_packages $BUILD_PACKAGES x11-utils
 cmake --preset default >/dev/null
 cmake --build --preset default --target howdy howdy-record -j "$(nproc)"
 
-if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
+if [ -n "${WAYLAND_DISPLAY:-}" ] || { [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; }; then
     exec build/linux/howdy
 fi
 # The whole show ends by itself, after about 27.5 seconds.

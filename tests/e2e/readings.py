@@ -1,18 +1,13 @@
-"""What the end-to-end scripts read from screenshots, the cursor resource and sound files.
+"""What the end-to-end scripts read from a screenshot, the cursor resource and a sound file.
 
-  readings.py region SHOT DESKTOP X Y W H
-      Reads what differs from the desktop within the region, as a menu; prints shell
-      assignments: the box of pixels that differ from the desktop (left, top, right, bottom;
-      right and bottom exclusive; left=-1 when none differ), the bands of rows holding dark
-      caption pixels (captions, caption_1 ... as their middle rows), the band filled with the
-      highlight's blue (lit: its middle row, or -1), and whether the box's edge is of one colour
-      (framed).
-  readings.py cursor FILE.cur
-      The line that cursor_probe prints for this cursor: size, hot spot, and the number of shown
-      and of white pixels.
-  readings.py samples RAW FILE.wav
-      Exits 0 when the first 4096 bytes of the sound's samples occur in RAW.
+  readings.py menu SHOT WxH+X+Y   the menu shown there, as shell assignments: its box (left, top,
+      right, bottom; right and bottom exclusive), the bands of rows with dark caption pixels
+      (captions, caption_1 ... as their middle rows), the band filled with the highlight's blue
+      (lit: its middle row, or -1), whether the edge is of one colour (framed)
+  readings.py cursor FILE.cur     the line cursor_probe prints for this cursor
+  readings.py samples RAW FILE.wav   exits 0 when the sound's first 4096 bytes are in RAW
 """
+import re
 import struct
 import sys
 
@@ -20,7 +15,7 @@ from PIL import Image
 
 
 def bands(rows):
-    """Runs of consecutive row numbers, as their middle rows."""
+    """The middle rows of each run of consecutive rows."""
     runs = []
     for y in rows:
         if runs and y == runs[-1][1] + 1:
@@ -30,49 +25,29 @@ def bands(rows):
     return [(a + b) // 2 for a, b in runs]
 
 
-def region(shot, desktop, x, y, w, h):
-    a = Image.open(shot).convert('RGB').load()
-    b = Image.open(desktop).convert('RGB').load()
-    differing = [(i, j) for j in range(y, y + h) for i in range(x, x + w) if a[i, j] != b[i, j]]
-    if not differing:
-        print('left=-1')
-        return
-    left = min(i for i, _ in differing)
-    right = max(i for i, _ in differing) + 1
-    top = min(j for _, j in differing)
-    bottom = max(j for _, j in differing) + 1
-    dark_rows, lit_rows = [], []
-    for j in range(top + 1, bottom - 1):
-        row = [a[i, j] for i in range(left + 1, right - 1)]
-        if sum(1 for p in row if max(p) < 0x60) >= 2:
-            dark_rows.append(j)
-        if sum(1 for r, g, bl in row if bl > 0xB0 and r < 0x60) > len(row) // 2:
-            lit_rows.append(j)
-    edge = {a[i, top] for i in range(left, right)} | {a[i, bottom - 1] for i in range(left, right)}
-    edge |= {a[left, j] for j in range(top, bottom)} | {a[right - 1, j] for j in range(top, bottom)}
-    captions = bands(dark_rows)
-    lit = bands(lit_rows)
-    print(f'left={left} top={top} right={right} bottom={bottom}')
+def menu(shot, geometry):
+    w, h, x, y = map(int, re.split('[x+]', geometry))
+    p = Image.open(shot).convert('RGB').load()
+    inner = [(j, [p[i, j] for i in range(x + 1, x + w - 1)]) for j in range(y + 1, y + h - 1)]
+    captions = bands(j for j, row in inner if sum(max(c) < 0x60 for c in row) >= 2)
+    lit = bands(j for j, row in inner if sum(b > 0xB0 and r < 0x60 for r, g, b in row) > len(row) // 2)
+    edge = {p[i, j] for i in range(x, x + w) for j in (y, y + h - 1)} | {p[i, j] for i in (x, x + w - 1)
+                                                                         for j in range(y, y + h)}
+    print(f'left={x} top={y} right={x + w} bottom={y + h}')
     print(f'captions={len(captions)} framed={int(len(edge) == 1)} lit={lit[0] if len(lit) == 1 else -1}')
     for n, middle in enumerate(captions, 1):
         print(f'caption_{n}={middle}')
 
 
 def cursor(path):
-    data = open(path, 'rb').read()
-    width, height, _, _, hot_x, hot_y, _, offset = struct.unpack('<BBBBHHII', data[6:22])
-    header = struct.unpack('<IiiHH', data[offset:offset + 16])
-    stride = ((width + 31) // 32) * 4
-    bits = offset + header[0] + 2 * 4
-    xor, and_ = data[bits:bits + stride * height], data[bits + stride * height:bits + 2 * stride * height]
-    shown = white = 0
-    for row in range(height):
-        for col in range(width):
-            x = (xor[row * stride + col // 8] >> (7 - col % 8)) & 1
-            clear = (and_[row * stride + col // 8] >> (7 - col % 8)) & 1
-            shown += (not clear) or x
-            white += (not clear) and x
-    print(f'{width}x{height} hot {hot_x},{hot_y} shown {shown} white {white}')
+    # The AND plane follows the XOR plane, rows padded to 32 bits; counted as the X11 backend shows them.
+    d = open(path, 'rb').read()
+    w, h, (hot_x, hot_y, _, at) = d[6], d[7], struct.unpack('<HHII', d[10:22])
+    bits, stride = at + struct.unpack('<I', d[at:at + 4])[0] + 8, (w + 31) // 32 * 4
+    bit = lambda plane, r, c: d[bits + (plane * h + r) * stride + c // 8] >> (7 - c % 8) & 1
+    pixels = [(bit(0, r, c), bit(1, r, c)) for r in range(h) for c in range(w)]
+    print(f'{w}x{h} hot {hot_x},{hot_y} shown {sum(x or not a for x, a in pixels)} '
+          f'white {sum(x and not a for x, a in pixels)}')
 
 
 def samples(raw, wav):
@@ -82,9 +57,9 @@ def samples(raw, wav):
 
 
 if __name__ == '__main__':
-    if sys.argv[1] == 'region':
-        region(sys.argv[2], sys.argv[3], *map(int, sys.argv[4:8]))
+    if sys.argv[1] == 'menu':
+        menu(*sys.argv[2:4])
     elif sys.argv[1] == 'cursor':
         cursor(sys.argv[2])
     else:
-        sys.exit(0 if samples(sys.argv[2], sys.argv[3]) else 1)
+        sys.exit(0 if samples(*sys.argv[2:4]) else 1)

@@ -3,12 +3,10 @@
 # program's own sources without their message loop, counts them every 100 frames to frame 3000
 # and fails if any count differs from the first.
 # Usage: wine_gdi_objects.sh GDI_OBJECTS_EXE HOWDY_RECORD WINE_DIR
-set -eu
-e2e=$(dirname "$0")
-. "$e2e/wine_common.sh"
-start_wine "$3" "$2"
-
+record=$2
+. "$(dirname "$0")/lib.sh"
+start_wine "$3"
 status=0
-wine "$1" >"$work/counts.txt" 2>"$work/wine.log" || status=$?
+wine "$1" >"$work/counts.txt" 2>"$work/err" || status=$?
 tr -d '\r' <"$work/counts.txt"
-[ "$status" = 0 ] || { echo "gdi_objects.exe ended with status $status"; cat "$work/wine.log"; exit 1; }
+check '[ $status = 0 ]' "gdi_objects.exe ended with status $status: $(cat "$work/err")"

@@ -3,23 +3,18 @@
 # case by case, as gdi_probe built against our layer. Where they part, the first differing
 # case's pixels are printed from both.
 # Usage: wine_gdi_probe.sh GDI_PROBE_EXE GDI_PROBE HOWDY_RECORD WINE_DIR
-set -eu
-e2e=$(dirname "$0")
-. "$e2e/wine_common.sh"
-start_wine "$4" "$3"
-
+record=$3
+. "$(dirname "$0")/lib.sh"
+start_wine "$4"
 "$2" >"$work/layer.txt"
-wine "$1" >"$work/wine-crlf.txt" 2>"$work/wine.log" || { echo "gdi_probe.exe failed"; cat "$work/wine.log"; exit 1; }
-tr -d '\r' <"$work/wine-crlf.txt" >"$work/wine.txt"
+wine "$1" >"$work/wine.txt" 2>"$work/err" || fail "gdi_probe.exe failed: $(cat "$work/err")"
+sed -i 's/\r$//' "$work/wine.txt"
 cases=$(wc -l <"$work/wine.txt")
-[ "$cases" -gt 300 ] || { echo "the probe printed $cases cases under Wine"; cat "$work/wine.log"; exit 1; }
-if ! diff "$work/layer.txt" "$work/wine.txt" >"$work/diff.txt"; then
-    echo "our layer (<) and Wine (>) differ in $(grep -c '^<' "$work/diff.txt") cases:"
-    cat "$work/diff.txt"
-    first=$(grep -m 1 '^<' "$work/diff.txt" | cut -d' ' -f2)
-    echo "$first, our layer:"
+check '[ $cases -gt 300 ]' "the probe printed $cases cases under Wine: $(cat "$work/err")"
+if ! diff "$work/layer.txt" "$work/wine.txt"; then
+    first=$(diff "$work/layer.txt" "$work/wine.txt" | grep -m 1 '^<' | cut -d' ' -f2)
+    echo "our layer (<) and Wine (>) differ; $first, our layer, then Wine:"
     "$2" "$first"
-    echo "$first, Wine:"
     wine "$1" "$first" 2>/dev/null | tr -d '\r'
     exit 1
 fi

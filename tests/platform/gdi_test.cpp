@@ -59,6 +59,7 @@ std::string textOf(HDC dc)
     return text;
 }
 
+// A case without a source draws from its destination: within one bitmap the source is read first.
 TEST(Transfer, EveryDirectionRopAndClip)
 {
     struct Case {
@@ -75,6 +76,7 @@ TEST(Transfer, EveryDirectionRopAndClip)
          SRCCOPY, "YB", kWhite, RGB(250, 200, 0), kBlue},
         {"SRCAND", "b", "a", 0, 0, 1, 1, 0, 0, SRCAND, "c"},
         {"SRCPAINT", "b", "a", 0, 0, 1, 1, 0, 0, SRCPAINT, "d"},
+        {"overlapping within one bitmap", nullptr, "124", 1, 0, 2, 1, 0, 0, SRCPAINT, "136"},
         {"a mask ANDed through the default colours keeps what is under its white", "wkw", "YYY", 0, 0, 3, 1, 0, 0,
          SRCAND, "YKY"},
         {"mono to mono at unaligned columns", "wkkwkkwkkwkkwkkwkkwk", "kkkkkkkkkkkkkkkkkkkk", 5, 0, 12, 1, 3, 0,
@@ -94,29 +96,13 @@ TEST(Transfer, EveryDirectionRopAndClip)
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.what);
-        HDC source = dcFrom(c.source), destination = dcFrom(c.destination);
+        HDC destination = dcFrom(c.destination), source = c.source ? dcFrom(c.source) : destination;
         SetBkColor(source, c.sourceBackground);
         SetBkColor(destination, c.background);
         SetTextColor(destination, c.text);
         EXPECT_TRUE(BitBlt(destination, c.x, c.y, c.width, c.height, source, c.sourceX, c.sourceY, c.rop));
         EXPECT_EQ(textOf(destination), c.expected);
     }
-}
-
-TEST(Transfer, OverlappingTransferWithinOneBitmapReadsTheSourceFirst)
-{
-    HDC dc = dcFrom("124");
-    BitBlt(dc, 1, 0, 2, 1, dc, 0, 0, SRCPAINT);
-    EXPECT_EQ(textOf(dc), "136");
-}
-
-TEST(Transfer, SettingAColourReturnsThePreviousOne)
-{
-    HDC dc = CreateCompatibleDC(nullptr);
-    EXPECT_EQ(SetBkColor(dc, kRed), kWhite);
-    EXPECT_EQ(SetBkColor(dc, kBlue), kRed);
-    EXPECT_EQ(SetTextColor(dc, kGreen), kBlack);
-    EXPECT_EQ(SetTextColor(dc, kRed), kGreen);
 }
 
 TEST(RectangleDrawing, PenOutlinesBrushFillsRightAndBottomExcluded)
@@ -151,16 +137,13 @@ TEST(RectangleDrawing, PenOutlinesBrushFillsRightAndBottomExcluded)
     for (const Case &c : cases) {
         SCOPED_TRACE(c.what);
         HDC dc = dcFrom(c.canvas);
-        HGDIOBJ pen = c.pen ? CreatePen(PS_SOLID, 1, *c.pen) : nullptr;
-        HGDIOBJ brush = c.brush ? CreateSolidBrush(*c.brush) : nullptr;
-        HGDIOBJ oldPen = pen ? SelectObject(dc, pen) : nullptr, oldBrush = brush ? SelectObject(dc, brush) : nullptr;
+        if (c.pen) {
+            SelectObject(dc, CreatePen(PS_SOLID, 1, *c.pen));
+            SelectObject(dc, CreateSolidBrush(*c.brush));
+        }
         SetBkColor(dc, c.background);
         EXPECT_TRUE(Rectangle(dc, c.rect.left, c.rect.top, c.rect.right, c.rect.bottom));
         EXPECT_EQ(textOf(dc), c.expected);
-        if (pen) {
-            EXPECT_EQ(SelectObject(dc, oldPen), pen);
-            EXPECT_EQ(SelectObject(dc, oldBrush), brush);
-        }
     }
 }
 
@@ -179,7 +162,7 @@ TEST(RectangleDrawing, HugeFillsAreExactToTheEdges)
     }
 }
 
-// A colour table whose entry i is (7i, 5i, 3i), wrapping.
+// A DIB whose colour table holds the letters' colours, in their order.
 struct Dib {
     BITMAPINFOHEADER header;
     RGBQUAD colours[256];
@@ -188,17 +171,9 @@ struct Dib {
 Dib dib(int width, int height, int depth, DWORD used = 0)
 {
     Dib d{{sizeof(BITMAPINFOHEADER), width, height, 1, WORD(depth), BI_RGB, 0, 0, 0, used, 0}, {}};
-    for (int i = 0; i < 256; ++i)
-        d.colours[i] = RGBQUAD{BYTE(i * 3), BYTE(i * 5), BYTE(i * 7), 0};
+    for (std::size_t i = 0; i < std::size(kColours); ++i)
+        d.colours[i] = RGBQUAD{GetBValue(kColours[i]), GetGValue(kColours[i]), GetRValue(kColours[i]), 0};
     return d;
-}
-
-std::vector<COLORREF> entries(std::initializer_list<int> indices)
-{
-    std::vector<COLORREF> colours;
-    for (int i : indices)
-        colours.push_back(RGB(i * 7, i * 5, i * 3));
-    return colours;
 }
 
 TEST(DibConversion, DepthsRowOrderPaddingAndColourTables)
@@ -208,28 +183,24 @@ TEST(DibConversion, DepthsRowOrderPaddingAndColourTables)
         Dib dib;
         std::vector<std::uint8_t> bits;
         bool forScreen;
-        std::vector<COLORREF> expected; // rows top-down
+        const char *expected;
     } cases[] = {
-        {"8 bits, bottom-up, rows padded to 4 bytes", dib(3, 2, 8), {1, 2, 3, 0xEE, 200, 201, 255, 0xEE}, true,
-         entries({200, 201, 255, 1, 2, 3})},
+        {"8 bits, bottom-up, rows padded to 4 bytes", dib(3, 2, 8), {1, 2, 3, 0xEE, 4, 5, 6, 0xEE}, true, "GBY/WRr"},
         {"4 bits, odd width, leftmost pixel in the high nibble", dib(5, 2, 4),
-         {0x01, 0x23, 0x40, 0xEE, 0xFE, 0xDC, 0xB0, 0xEE}, true, entries({15, 14, 13, 12, 11, 0, 1, 2, 3, 4})},
+         {0x01, 0x23, 0x40, 0xEE, 0xFE, 0xDC, 0xB0, 0xEE}, true, "54321/KWRrG"},
         {"1 bit, top-down", dib(10, -2, 1), {0b10100000, 0b01000000, 0, 0, 0b00000000, 0b11000000, 0, 0}, true,
-         entries({1, 0, 1, 0, 0, 0, 0, 0, 0, 1, 0, 0, 0, 0, 0, 0, 0, 0, 1, 1})},
-        {"entries past biClrUsed are black", dib(2, 1, 8, 2), {1, 5, 0, 0}, true, {RGB(7, 5, 3), kBlack}},
-        {"without a DC the bitmap is monochrome", dib(4, 1, 8), {0, 36, 20, 30}, false,
-         {kBlack, kWhite, kBlack, kWhite}},
+         "WKWKKKKKKW/KKKKKKKKWW"},
+        {"entries past biClrUsed are black", dib(2, 1, 8, 2), {1, 5, 0, 0}, true, "WK"},
+        {"without a DC the bitmap is monochrome", dib(4, 1, 8), {0, 1, 5, 10}, false, "kwkw"},
     };
     for (const auto &c : cases) {
-        HBITMAP bitmap = CreateDIBitmap(c.forScreen ? GetDC(nullptr) : nullptr, &c.dib.header, CBM_INIT,
-                                        c.bits.data(), reinterpret_cast<const BITMAPINFO *>(&c.dib), DIB_RGB_COLORS);
         HDC dc = CreateCompatibleDC(nullptr);
-        ASSERT_NE(SelectObject(dc, bitmap), nullptr) << c.what;
-        std::vector<COLORREF> pixels;
-        for (int y = 0; y < std::abs(c.dib.header.biHeight); ++y)
-            for (int x = 0; x < c.dib.header.biWidth; ++x)
-                pixels.push_back(pixelAt(dc, x, y));
-        EXPECT_EQ(pixels, c.expected) << c.what;
+        ASSERT_NE(SelectObject(dc, CreateDIBitmap(c.forScreen ? GetDC(nullptr) : nullptr, &c.dib.header, CBM_INIT,
+                                                  c.bits.data(), reinterpret_cast<const BITMAPINFO *>(&c.dib),
+                                                  DIB_RGB_COLORS)),
+                  nullptr)
+            << c.what;
+        EXPECT_EQ(textOf(dc), c.expected) << c.what;
     }
 }
 
@@ -268,15 +239,22 @@ TEST(Handles, BitmapFormatsAndTheSizeLimit)
     }
 }
 
-TEST(Handles, StaleWrongKindAndBusyHandlesAreRefused)
+// A new DC's colours are white and black; setting one returns the one before.
+TEST(Handles, StaleWrongKindAndBusyHandlesAreRefusedAndOnlyTheProcesssAreCounted)
 {
+    auto count = [] { return GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS); };
+    DWORD before = count();
     HBITMAP bitmap = CreateBitmap(4, 4, 1, 1, nullptr);
     HPEN pen = CreatePen(PS_SOLID, 1, kRed);
-    HDC dc = CreateCompatibleDC(nullptr), other = CreateCompatibleDC(nullptr);
+    HDC dc = CreateCompatibleDC(nullptr), other = CreateCompatibleDC(nullptr), screen = GetDC(nullptr);
+    EXPECT_EQ(count(), before + 5) << "stock objects are the system's";
+    EXPECT_EQ(GetGuiResources(nullptr, GR_GDIOBJECTS), 0u) << "only this process's";
     BITMAP info;
     EXPECT_EQ(GetObjectA(pen, sizeof info, &info), 0) << "a pen is not a bitmap";
     EXPECT_EQ(SelectObject(dc, dc), nullptr) << "a DC can't be selected";
     EXPECT_FALSE(BitBlt(reinterpret_cast<HDC>(bitmap), 0, 0, 1, 1, dc, 0, 0, SRCCOPY));
+    EXPECT_EQ(std::vector<COLORREF>({SetBkColor(dc, kRed), SetBkColor(dc, kBlue), SetTextColor(dc, kGreen)}),
+              std::vector<COLORREF>({kWhite, kRed, kBlack}));
 
     // A bitmap lives in one DC at a time, until the DC selects another or is deleted.
     HGDIOBJ original = SelectObject(dc, bitmap);
@@ -285,50 +263,45 @@ TEST(Handles, StaleWrongKindAndBusyHandlesAreRefused)
     EXPECT_NE(SelectObject(other, bitmap), nullptr);
     EXPECT_TRUE(DeleteDC(other));
     EXPECT_EQ(SelectObject(dc, bitmap), original);
+    ReleaseDC(nullptr, screen);
+    DeleteObject(pen);
+    EXPECT_EQ(count(), before + 2);
 
+    // Deleted while selected, the bitmap loses its handle at once. A new object may reuse the
+    // entry; the old handle still names nothing.
     ASSERT_TRUE(DeleteObject(bitmap));
     EXPECT_FALSE(DeleteObject(bitmap));
-    // A new object may reuse the entry; the old handle still names nothing.
     EXPECT_NE(CreateBitmap(2, 2, 1, 1, nullptr), bitmap);
     EXPECT_EQ(GetObjectA(bitmap, sizeof info, &info), 0);
     EXPECT_TRUE(DeleteDC(dc));
     EXPECT_FALSE(DeleteDC(dc));
     EXPECT_EQ(SetBkColor(dc, kRed), CLR_INVALID);
+    EXPECT_EQ(count(), before + 1);
 }
 
-TEST(Handles, TheGdiObjectCountFollowsWhatTheProcessMakesAndDeletes)
+TEST(Screen, GetPixelAndCapturesReadTheDesktopWithinTheScreen)
 {
-    auto count = [] { return GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS); };
-    DWORD before = count();
-    HDC dc = CreateCompatibleDC(nullptr), screen = GetDC(nullptr);
-    HBITMAP bitmap = CreateBitmap(4, 4, 1, 1, nullptr);
-    HBRUSH brush = CreateSolidBrush(kRed);
-    HPEN pen = CreatePen(PS_SOLID, 1, kRed);
-    EXPECT_EQ(count(), before + 5) << "stock objects are the system's";
-    SelectObject(dc, bitmap);
-    ReleaseDC(nullptr, screen);
-    DeleteObject(brush);
-    DeleteObject(pen);
-    EXPECT_EQ(count(), before + 2);
-    DeleteObject(bitmap);
-    DeleteDC(dc);
-    EXPECT_EQ(count(), before);
-    EXPECT_EQ(GetGuiResources(nullptr, GR_GDIOBJECTS), 0u) << "only this process's";
-}
-
-TEST(Readback, GetPixelReadsColourMonochromeAndTheScreen)
-{
+    EXPECT_EQ(GetSystemMetrics(SM_CXSCREEN), 1024);
+    EXPECT_EQ(GetSystemMetrics(SM_CYSCREEN), 768);
     HDC colour = dcFrom("RG/BY"), mono = dcFrom("wk/kw"), screen = GetDC(nullptr);
-    EXPECT_EQ(GetPixel(colour, 1, 1), RGB(250, 200, 0));
-    EXPECT_EQ(GetPixel(colour, 0, 1), kBlue);
-    EXPECT_EQ(GetPixel(mono, 0, 0), kWhite);
-    EXPECT_EQ(GetPixel(mono, 1, 0), kBlack);
+    headless::Image desktop = headless::syntheticDesktop(1024, 768);
+    auto desktopAt = [&](int x, int y) { return win32::colourFromPixel(desktop.pixels[y * 1024 + x]); };
+    EXPECT_EQ(std::vector<COLORREF>({GetPixel(colour, 1, 1), GetPixel(colour, 0, 1), GetPixel(mono, 0, 0),
+                                     GetPixel(mono, 1, 0), GetPixel(screen, 700, 300)}),
+              std::vector<COLORREF>({RGB(250, 200, 0), kBlue, kWhite, kBlack, desktopAt(700, 300)}));
     for (POINT outside : {POINT{-1, 0}, POINT{2, 0}, POINT{0, -1}, POINT{0, 2}})
         EXPECT_EQ(GetPixel(colour, outside.x, outside.y), CLR_INVALID) << outside.x << "," << outside.y;
-    headless::Image desktop = headless::syntheticDesktop(1024, 768);
-    EXPECT_EQ(GetPixel(screen, 700, 300), win32::colourFromPixel(desktop.pixels[300 * 1024 + 700]));
     EXPECT_EQ(GetPixel(screen, 1024, 0), CLR_INVALID);
     EXPECT_EQ(GetPixel(nullptr, 0, 0), CLR_INVALID);
+    for (POINT at : {POINT{0, 0}, POINT{30, 737}, POINT{-5, -3}, POINT{1020, 765}}) {
+        HDC copy = memoryDC(10, 6);
+        fillDC(copy, kGreen);
+        BitBlt(copy, 0, 0, 10, 6, screen, at.x, at.y, SRCCOPY);
+        for (int y = at.y; y < at.y + 6; ++y)
+            for (int x = at.x; x < at.x + 10; ++x)
+                EXPECT_EQ(pixelAt(copy, x - at.x, y - at.y),
+                          x >= 0 && x < 1024 && y >= 0 && y < 768 ? desktopAt(x, y) : kGreen) << x << "," << y;
+    }
 }
 
 // A window's back store of its own, and what the layer asks of the backend for it.
@@ -346,78 +319,18 @@ struct WindowStore : ScreenlessBackend {
     void presentWindow(win32::Window &, const RECT &area) override { presented.push_back(area); }
 };
 
-LRESULT CALLBACK quietProc(HWND, UINT, WPARAM, LPARAM)
-{
-    return 0;
-}
-
-TEST(WindowDrawing, AFrameCopiedOntoAWindowWritesAndShowsOnlyWhatChanged)
-{
-    auto owned = std::make_unique<WindowStore>();
-    WindowStore &store = *owned;
-    win32::installBackend(std::move(owned));
-    WNDCLASSA windowClass{};
-    windowClass.lpfnWndProc = quietProc;
-    windowClass.lpszClassName = "Store";
-    RegisterClassA(&windowClass);
-    HWND window = CreateWindowExA(0, "Store", "", WS_POPUP, 0, 0, 40, 6, nullptr, nullptr, nullptr, nullptr);
-    HDC windowDC = GetDC(window);
-    HDC frame = memoryDC(40, 6);
-    fillDC(frame, kWhite);
-
-    struct Case {
-        const char *what;
-        std::vector<POINT> painted; // red pixels in the frame, on top of the last case's
-        RECT shown;
-    } cases[] = {
-        {"the same picture", {}, {0, 0, 0, 0}},
-        {"one pixel", {{5, 2}}, {5, 2, 6, 3}},
-        {"two pixels far apart", {{1, 0}, {38, 5}}, {1, 0, 39, 6}},
-        {"a pixel in the last column beyond a block of equal ones", {{39, 3}}, {39, 3, 40, 4}},
-        {"the first pixel", {{0, 4}}, {0, 4, 1, 5}},
-    };
-    for (const Case &c : cases) {
-        for (POINT p : c.painted)
-            setPixel(frame, p.x, p.y, kRed);
-        store.presented.clear();
-        int prepared = store.prepared;
-        BitBlt(windowDC, 0, 0, 40, 6, frame, 0, 0, SRCCOPY);
-        ASSERT_EQ(store.presented.size(), 1u) << c.what;
-        const RECT &shown = store.presented[0];
-        EXPECT_EQ(std::vector<LONG>({shown.left, shown.top, shown.right, shown.bottom}),
-                  std::vector<LONG>({c.shown.left, c.shown.top, c.shown.right, c.shown.bottom}))
-            << c.what;
-        EXPECT_EQ(store.prepared, prepared + 1) << c.what;
-        for (int y = 0; y < 6; ++y)
-            for (int x = 0; x < 40; ++x)
-                ASSERT_EQ(store.pixels[std::size_t(y * 40 + x)], win32::surfaceOf(frame).pixels(y)[x]) << c.what;
-    }
-
-    // A copy to a place on the window, clipped at its edge, reports window pixels.
-    fillDC(frame, kBlue);
-    store.presented.clear();
-    BitBlt(windowDC, 30, 4, 20, 5, frame, 0, 0, SRCCOPY);
-    ASSERT_EQ(store.presented.size(), 1u);
-    EXPECT_EQ(std::vector<LONG>({store.presented[0].left, store.presented[0].top, store.presented[0].right,
-                                 store.presented[0].bottom}),
-              std::vector<LONG>({30, 4, 40, 6}));
-    EXPECT_EQ(store.pixels[std::size_t(3 * 40 + 35)], win32::pixelFromColour(kWhite));
-    EXPECT_EQ(store.pixels[std::size_t(4 * 40 + 35)], win32::pixelFromColour(kBlue));
-    EXPECT_EQ(store.pixels[std::size_t(4 * 40 + 29)], win32::pixelFromColour(kWhite));
-    ReleaseDC(window, windowDC);
-}
-
-// How a program shows frames: a desktop copied into a back buffer, sprites drawn on it, the
-// whole buffer copied onto the window. Once shown, the buffer is drawn straight into the window's
-// store, each showing presents only what was drawn since, waiting first for the last put, and
-// restoring the desktop copies only where something was drawn, unless the desktop changed.
-TEST(WindowDrawing, AFrameShownWholeIsDrawnStraightIntoTheWindow)
+// How a program shows frames: a desktop copied into a back buffer, sprites drawn on it, the whole
+// buffer copied onto the window. Once shown, the buffer is drawn straight into the window's store;
+// each showing presents only what was drawn since, waiting first for the last put; restoring the
+// desktop copies only where something was drawn, unless the desktop changed. Once its pixels are
+// handed out, a copy of the buffer writes and shows only the pixels that differ.
+TEST(WindowDrawing, AFrameShowsOnlyWhatChanged)
 {
     auto owned = std::make_unique<WindowStore>();
     WindowStore &store = *owned;
     win32::installBackend(std::move(owned));
     WNDCLASSA windowClass{};
-    windowClass.lpfnWndProc = quietProc;
+    windowClass.lpfnWndProc = DefWindowProcA;
     windowClass.lpszClassName = "Frames";
     RegisterClassA(&windowClass);
     HWND window = CreateWindowExA(0, "Frames", "", WS_POPUP, 0, 0, 40, 6, nullptr, nullptr, nullptr, nullptr);
@@ -429,15 +342,17 @@ TEST(WindowDrawing, AFrameShownWholeIsDrawnStraightIntoTheWindow)
     fillDC(sprite, kRed);
     SelectObject(frame, GetStockObject(WHITE_BRUSH));
     auto storeAt = [&](int x, int y) { return win32::colourFromPixel(store.pixels[std::size_t(y * 40 + x)]); };
-    auto show = [&] {
+    auto show = [&](int x = 0, int y = 0, int width = 40, int height = 6) {
         store.presented.clear();
-        BitBlt(windowDC, 0, 0, 40, 6, frame, 0, 0, SRCCOPY);
+        BitBlt(windowDC, x, y, width, height, frame, 0, 0, SRCCOPY);
         EXPECT_EQ(store.presented.size(), 1u);
-        const RECT &r = store.presented.back();
+        RECT r = store.presented.empty() ? RECT{-1, -1, -1, -1} : store.presented.back();
         return std::vector<LONG>({r.left, r.top, r.right, r.bottom});
     };
+    auto restore = [&] { BitBlt(frame, 0, 0, 40, 6, desktop, 0, 0, SRCCOPY); };
+    auto sprite10x2 = [&] { BitBlt(frame, 10, 2, 2, 2, sprite, 0, 0, SRCCOPY); };
 
-    BitBlt(frame, 0, 0, 40, 6, desktop, 0, 0, SRCCOPY);
+    restore();
     EXPECT_EQ(show(), std::vector<LONG>({0, 0, 40, 6}));
     struct Step {
         const char *what;
@@ -445,27 +360,24 @@ TEST(WindowDrawing, AFrameShownWholeIsDrawnStraightIntoTheWindow)
         std::vector<LONG> shown;
         COLORREF at11x3;
     } steps[] = {
-        {"a sprite", [&] { BitBlt(frame, 10, 2, 2, 2, sprite, 0, 0, SRCCOPY); }, {10, 2, 12, 4}, kRed},
+        {"a sprite", sprite10x2, {10, 2, 12, 4}, kRed},
         {"a sprite clipped at the edge", [&] { BitBlt(frame, 39, 5, 2, 2, sprite, 0, 0, SRCPAINT); }, {39, 5, 40, 6},
          kRed},
         {"a rectangle", [&] { Rectangle(frame, 20, 1, 23, 4); }, {20, 1, 23, 4}, kRed},
-        {"the desktop again: only what differed", [&] { BitBlt(frame, 0, 0, 40, 6, desktop, 0, 0, SRCCOPY); },
-         {10, 1, 40, 6}, kGreen},
+        {"the desktop again: only what differed", restore, {10, 1, 40, 6}, kGreen},
         {"nothing", [] {}, {0, 0, 0, 0}, kGreen},
-        {"a sprite after the desktop", [&] { BitBlt(frame, 10, 2, 2, 2, sprite, 0, 0, SRCCOPY); }, {10, 2, 12, 4},
-         kRed},
-        {"the desktop again: where the sprite stood",
-         [&] { BitBlt(frame, 0, 0, 40, 6, desktop, 0, 0, SRCCOPY); }, {10, 2, 12, 4}, kGreen},
+        {"a sprite after the desktop", sprite10x2, {10, 2, 12, 4}, kRed},
+        {"the desktop again: where the sprite stood", restore, {10, 2, 12, 4}, kGreen},
         {"the desktop drawn on, then again",
          [&] {
              Rectangle(desktop, 30, 0, 32, 2);
-             BitBlt(frame, 0, 0, 40, 6, desktop, 0, 0, SRCCOPY);
+             restore();
          },
          {30, 0, 32, 2}, kGreen},
         {"the desktop's pixels handed out and changed, then again",
          [&] {
              setPixel(desktop, 5, 5, kBlue);
-             BitBlt(frame, 0, 0, 40, 6, desktop, 0, 0, SRCCOPY);
+             restore();
          },
          {5, 5, 6, 6}, kGreen},
     };
@@ -478,34 +390,47 @@ TEST(WindowDrawing, AFrameShownWholeIsDrawnStraightIntoTheWindow)
         EXPECT_EQ(show(), step.shown) << step.what;
     }
 
+    // With the frame's pixels handed out, each copy writes and shows only the pixels that differ.
+    const struct {
+        const char *what;
+        std::vector<POINT> painted; // red, on top of the last case's
+        std::vector<LONG> shown;
+    } paints[] = {
+        {"the same picture", {}, {0, 0, 0, 0}},
+        {"one pixel", {{5, 2}}, {5, 2, 6, 3}},
+        {"two pixels far apart", {{1, 0}, {38, 5}}, {1, 0, 39, 6}},
+        {"a pixel in the last column beyond a block of equal ones", {{39, 3}}, {39, 3, 40, 4}},
+        {"the first pixel", {{0, 4}}, {0, 4, 1, 5}},
+    };
+    for (const auto &c : paints) {
+        win32::surfaceOf(frame);
+        for (POINT p : c.painted)
+            setPixel(frame, p.x, p.y, kRed);
+        int prepared = store.prepared;
+        EXPECT_EQ(show(), c.shown) << c.what;
+        EXPECT_EQ(store.prepared, prepared + 1) << c.what;
+        for (int y = 0; y < 6; ++y)
+            for (int x = 0; x < 40; ++x)
+                ASSERT_EQ(storeAt(x, y), pixelAt(frame, x, y)) << c.what << ": " << x << "," << y;
+    }
+
     // Anything else drawn on the window gives the frame pixels of its own again: what is drawn
     // on it stays off the window until it is shown.
+    EXPECT_EQ(show(), std::vector<LONG>({0, 0, 0, 0}));
     Rectangle(windowDC, 0, 0, 2, 2);
-    BitBlt(frame, 10, 2, 2, 2, sprite, 0, 0, SRCCOPY);
+    sprite10x2();
     EXPECT_EQ(storeAt(11, 3), kGreen);
     EXPECT_EQ(storeAt(0, 0), kBlack);
     EXPECT_EQ(show(), std::vector<LONG>({0, 0, 12, 4}));
     EXPECT_EQ(storeAt(11, 3), kRed);
     EXPECT_EQ(storeAt(0, 0), kGreen);
-    ReleaseDC(window, windowDC);
-}
 
-TEST(Screen, CaptureShowsTheDesktopWithinTheScreen)
-{
-    EXPECT_EQ(GetSystemMetrics(SM_CXSCREEN), 1024);
-    EXPECT_EQ(GetSystemMetrics(SM_CYSCREEN), 768);
-    HDC screen = GetDC(nullptr);
-    headless::Image desktop = headless::syntheticDesktop(1024, 768);
-    for (POINT at : {POINT{0, 0}, POINT{30, 737}, POINT{-5, -3}, POINT{1020, 765}}) {
-        HDC copy = memoryDC(10, 6);
-        fillDC(copy, kGreen);
-        BitBlt(copy, 0, 0, 10, 6, screen, at.x, at.y, SRCCOPY);
-        for (int y = at.y; y < at.y + 6; ++y)
-            for (int x = at.x; x < at.x + 10; ++x)
-                EXPECT_EQ(pixelAt(copy, x - at.x, y - at.y), x >= 0 && x < 1024 && y >= 0 && y < 768
-                                                                 ? win32::colourFromPixel(desktop.pixels[y * 1024 + x])
-                                                                 : kGreen) << x << "," << y;
-    }
+    // A copy to a place on the window, clipped at its edge, shows window pixels.
+    fillDC(frame, kBlue);
+    EXPECT_EQ(show(30, 4, 20, 5), std::vector<LONG>({30, 4, 40, 6}));
+    EXPECT_EQ(std::vector<COLORREF>({storeAt(35, 3), storeAt(35, 4), storeAt(29, 4)}),
+              std::vector<COLORREF>({kGreen, kBlue, kGreen}));
+    ReleaseDC(window, windowDC);
 }
 
 } // namespace

@@ -26,19 +26,15 @@ LRESULT createResult = 0;
 LRESULT CALLBACK recordingProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     seen.push_back(message);
-    switch (message) {
-    case WM_CREATE:
+    if (message == WM_CREATE)
         createWidth = reinterpret_cast<CREATESTRUCTA *>(lParam)->cx;
-        return createResult;
-    case kEnd:
+    if (message == kEnd)
         PostQuitMessage(int(wParam));
-        return 0;
-    case kEcho:
+    if (message == kEcho)
         echoThread = std::this_thread::get_id();
-        return LRESULT(wParam * 2);
-    default:
-        return DefWindowProcA(window, message, wParam, lParam);
-    }
+    return message == WM_CREATE ? createResult
+           : message == kEcho   ? LRESULT(wParam * 2)
+                                : DefWindowProcA(window, message, wParam, lParam);
 }
 
 HWND makeWindow(const char *className = "Test")
@@ -46,16 +42,6 @@ HWND makeWindow(const char *className = "Test")
     const WNDCLASSA windowClass{0, recordingProc, 0, 0, nullptr, nullptr, nullptr, nullptr, nullptr, className};
     RegisterClassA(&windowClass);
     return CreateWindowExA(0, className, "test", WS_POPUP, 0, 0, 100, 50, nullptr, nullptr, nullptr, nullptr);
-}
-
-// Runs the calling thread's message loop until the quit message; returns its code.
-WPARAM runLoop()
-{
-    MSG msg{};
-    while (GetMessageA(&msg, nullptr, 0, 0))
-        DispatchMessageA(&msg);
-    EXPECT_EQ(msg.message, UINT(WM_QUIT));
-    return msg.wParam;
 }
 
 // Runs `body`, a lambda without captures, on a thread made by CreateThread.
@@ -67,6 +53,16 @@ void start(Body)
         return 0;
     };
     ASSERT_NE(CreateThread(nullptr, 0, run, nullptr, 0, nullptr), nullptr);
+}
+
+// The messages GetMessageA returns with `window` as its filter, as "wParam@time", until `count`.
+std::string ticks(HWND window, int count)
+{
+    std::string ticks;
+    MSG msg{};
+    for (int n = 0; n < count && GetMessageA(&msg, window, 0, 0); ++n)
+        ticks += std::to_string(msg.wParam) + "@" + std::to_string(win32::backend().now()) + " ";
+    return ticks;
 }
 
 TEST(Windows, CreationClassesAndShowing)
@@ -82,7 +78,6 @@ TEST(Windows, CreationClassesAndShowing)
               nullptr);
     createResult = -1;
     EXPECT_EQ(makeWindow(), nullptr) << "WM_CREATE returning -1 fails the call";
-
     // ShowWindow answers whether the window was visible before.
     for (auto [command, wasVisible] : {std::pair{SW_SHOWNORMAL, FALSE}, {SW_SHOWNORMAL, TRUE}, {SW_HIDE, TRUE},
                                        {SW_HIDE, FALSE}})
@@ -90,7 +85,8 @@ TEST(Windows, CreationClassesAndShowing)
 }
 
 // On the owner's thread SendMessage runs the procedure at once; from another thread the owner
-// runs it within GetMessage, before it returns any posted message.
+// runs it within GetMessage, before it returns any posted message. The quit message carries its
+// code.
 TEST(Messages, SendRunsOnTheOwnerBeforePostedMessagesAndQuitCarriesItsCode)
 {
     static HWND window = makeWindow();
@@ -107,7 +103,9 @@ TEST(Messages, SendRunsOnTheOwnerBeforePostedMessagesAndQuitCarriesItsCode)
     MSG msg{};
     GetMessageA(&msg, nullptr, 0, 0);
     EXPECT_EQ(std::pair(msg.message, seen), std::pair(kUser, std::vector<UINT>{kEcho, kEcho}));
-    EXPECT_EQ(runLoop(), 7u);
+    while (GetMessageA(&msg, nullptr, 0, 0))
+        DispatchMessageA(&msg);
+    EXPECT_EQ(std::pair(msg.message, msg.wParam), std::pair(UINT(WM_QUIT), WPARAM(7)));
     EXPECT_EQ(result, 42);
     EXPECT_EQ(echoThread, std::this_thread::get_id());
 }
@@ -147,57 +145,44 @@ TEST(Messages, FiltersPickByWindowAndRangeTimersToo)
     }
 }
 
-TEST(Messages, ATimerSetOnAnotherThreadArrivesOnTheWindowsThread)
+// Intervals under 10 ms are 10 ms; setting a window's timer again replaces it. A timer set on
+// another thread, like the render thread arming the exit timer, arrives on the window's thread.
+TEST(Messages, TimersKeepAFloorAreReplacedByTheirIdAndArriveOnTheWindowsThread)
 {
-    static HWND window = makeWindow();
-    // Like the render thread arming the exit timer: set after a sleep, from another thread.
-    start([] {
-        Sleep(500);
-        SetTimer(window, 1, 4000, nullptr);
-    });
-    std::vector<std::int64_t> times;
-    for (MSG msg{}; times.size() < 2 && GetMessageA(&msg, nullptr, 0, 0);)
-        times.push_back(msg.message == WM_TIMER && msg.wParam == 1 ? win32::backend().now() : -1);
-    EXPECT_EQ(times, (std::vector<std::int64_t>{4500, 8500}));
-}
-
-// Intervals under 10 ms are 10 ms; setting a window's timer again replaces it.
-TEST(Messages, TimersKeepAFloorAndAreReplacedByTheirId)
-{
-    HWND window = makeWindow();
+    static HWND window = makeWindow(), armed = makeWindow();
     SetTimer(window, 1, 5, nullptr);
     SetTimer(window, 2, 25, nullptr);
     SetTimer(window, 2, 45, nullptr);
-    std::string ticks;
-    MSG msg{};
-    for (int n = 0; n < 6 && GetMessageA(&msg, nullptr, 0, 0); ++n)
-        ticks += std::to_string(msg.wParam) + "@" + std::to_string(win32::backend().now()) + " ";
-    EXPECT_EQ(ticks, "1@10 1@20 1@30 1@40 2@45 1@50 ");
+    start([] {
+        Sleep(500);
+        SetTimer(armed, 3, 4000, nullptr);
+    });
+    EXPECT_EQ(ticks(window, 6), "1@10 1@20 1@30 1@40 2@45 1@50 ");
+    EXPECT_EQ(ticks(armed, 2), "3@4500 3@8500 ");
 }
 
-// The main thread sleeps through the messages that a sleeper posts to its window.
+// The main thread sleeps through the messages that a sleeper posts to its window. At 300 both
+// sleepers wake; the older thread goes first.
 TEST(Clock, SleepersWakeInTimeOrderOnTheVirtualClock)
 {
-    static std::vector<std::pair<char, std::int64_t>> order;
+    static std::string order;
     static HWND window = makeWindow();
     start([] {
         for (int i = 0; i < 3; ++i) {
             Sleep(100);
-            order.emplace_back('a', win32::backend().now());
+            order += "a@" + std::to_string(win32::backend().now()) + " ";
         }
     });
     start([] {
         for (int i = 0; i < 2; ++i) {
             Sleep(150);
-            order.emplace_back('b', win32::backend().now());
+            order += "b@" + std::to_string(win32::backend().now()) + " ";
             win32::postMessage(window, kUser, 0, 0);
         }
     });
     Sleep(400);
-    order.emplace_back('m', win32::backend().now());
-    // At 300 both wake; the older thread goes first.
-    EXPECT_EQ(order, (std::vector<std::pair<char, std::int64_t>>{{'a', 100}, {'b', 150}, {'a', 200}, {'a', 300},
-                                                                  {'b', 300}, {'m', 400}}));
+    EXPECT_EQ(order, "a@100 b@150 a@200 a@300 b@300 ");
+    EXPECT_EQ(win32::backend().now(), 400);
 }
 
 } // namespace

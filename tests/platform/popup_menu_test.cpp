@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include <memory>
+#include <functional>
 #include <vector>
 
 namespace {
@@ -11,23 +11,17 @@ namespace {
 using win32::Menu;
 using win32::PopupMenu;
 using Key = PopupMenu::Key;
-using Size = PopupMenu::Size;
 
-std::unique_ptr<Menu> makeMenu(std::vector<Menu::Item> items)
+// By default: 0 "Tell a friend", 1 separator, 2 grayed "Print", 3 the site's address, 4 "E&xit".
+PopupMenu popup(std::vector<Menu::Item> items = {{"Tell a friend", 40001, 0, nullptr},
+                                                 {"", 0, MF_SEPARATOR, nullptr},
+                                                 {"Print", 40004, MF_GRAYED, nullptr},
+                                                 {"howdy-partner.example/lsd.html ", 40002, 0, nullptr},
+                                                 {"E&xit", 40003, 0, nullptr}})
 {
-    auto menu = std::make_unique<Menu>();
-    menu->items = std::move(items);
-    return menu;
-}
-
-// 0 "Tell a friend", 1 separator, 2 grayed "Print", 3 "howdy-partner.example/lsd.html ", 4 "E&xit".
-std::unique_ptr<Menu> sample()
-{
-    return makeMenu({{"Tell a friend", 40001, 0, nullptr},
-                     {"", 0, MF_SEPARATOR, nullptr},
-                     {"Print", 40004, MF_GRAYED, nullptr},
-                     {"howdy-partner.example/lsd.html ", 40002, 0, nullptr},
-                     {"E&xit", 40003, 0, nullptr}});
+    Menu menu;
+    menu.items = std::move(items);
+    return PopupMenu(menu);
 }
 
 // The middle of item `index`'s row, found by scanning down the menu's middle column.
@@ -36,8 +30,7 @@ POINT middleOf(const PopupMenu &menu, int index)
     int first = -1, last = -1;
     for (int y = 0; y < menu.size().height; ++y)
         if (menu.itemAt(POINT{menu.size().width / 2, y}) == index) {
-            if (first < 0)
-                first = y;
+            first = first < 0 ? y : first;
             last = y;
         }
     return POINT{menu.size().width / 2, (first + last) / 2};
@@ -45,183 +38,143 @@ POINT middleOf(const PopupMenu &menu, int index)
 
 TEST(PopupMenu, RowsStackInsideTheBorderAndTheWidestCaptionSetsTheWidth)
 {
-    PopupMenu menu(*sample());
-    Size size = menu.size();
-    // Every point of the border and padding is on no item; rows follow each other without gaps.
-    EXPECT_EQ(menu.itemAt(POINT{size.width / 2, 0}), -1);
-    EXPECT_EQ(menu.itemAt(POINT{size.width / 2, size.height - 1}), -1);
-    EXPECT_EQ(menu.itemAt(POINT{0, middleOf(menu, 0).y}), -1);
-    EXPECT_EQ(menu.itemAt(POINT{size.width - 1, middleOf(menu, 0).y}), -1);
-    std::vector<int> seen;
-    for (int y = 0; y < size.height; ++y)
-        if (int item = menu.itemAt(POINT{size.width / 2, y}); item >= 0 && (seen.empty() || seen.back() != item))
+    PopupMenu menu = popup();
+    auto [width, height] = menu.size();
+    // Down the middle column: border and padding, the rows without gaps, border and padding.
+    std::vector<int> seen, rowHeight(5);
+    for (int y = 0; y < height; ++y) {
+        int item = menu.itemAt(POINT{width / 2, y});
+        if (seen.empty() || seen.back() != item)
             seen.push_back(item);
-    EXPECT_EQ(seen, (std::vector<int>{0, 1, 2, 3, 4}));
-
+        if (item >= 0)
+            ++rowHeight[std::size_t(item)];
+    }
+    EXPECT_EQ(seen, (std::vector<int>{-1, 0, 1, 2, 3, 4, -1}));
+    EXPECT_EQ(menu.itemAt(POINT{0, middleOf(menu, 0).y}), -1);
+    EXPECT_EQ(menu.itemAt(POINT{width - 1, middleOf(menu, 0).y}), -1);
     // Text rows are of one height, taller than a separator's, and a line of text fits in them.
-    auto rowHeight = [&](int index) {
-        int rows = 0;
-        for (int y = 0; y < size.height; ++y)
-            rows += menu.itemAt(POINT{size.width / 2, y}) == index;
-        return rows;
-    };
-    EXPECT_EQ(rowHeight(0), rowHeight(3));
-    EXPECT_EQ(rowHeight(0), rowHeight(4));
-    EXPECT_GT(rowHeight(0), rowHeight(1));
-    EXPECT_GE(rowHeight(0), 16);
+    EXPECT_EQ(rowHeight, (std::vector<int>{rowHeight[0], rowHeight[1], rowHeight[0], rowHeight[0], rowHeight[0]}));
+    EXPECT_GT(rowHeight[0], rowHeight[1]);
+    EXPECT_GE(rowHeight[0], 16);
 
-    PopupMenu narrow(*makeMenu({{"Exit", 1, 0, nullptr}}));
-    EXPECT_GT(size.width, narrow.size().width);
-    EXPECT_LT(narrow.size().height, size.height);
-    EXPECT_EQ(PopupMenu(*makeMenu({{"&Exit", 1, 0, nullptr}})).size().width, narrow.size().width);
+    PopupMenu narrow = popup({{"Exit", 1, 0, nullptr}});
+    EXPECT_GT(width, narrow.size().width);
+    EXPECT_LT(narrow.size().height, height);
+    EXPECT_EQ(popup({{"&Exit", 1, 0, nullptr}}).size().width, narrow.size().width);
 }
 
 TEST(PopupMenu, PlacementKeepsTheMenuOnTheMonitor)
 {
     const RECT monitor{100, 50, 1100, 850};
-    const Size size{200, 120};
-    struct Case {
+    const struct {
+        PopupMenu::Size size;
         POINT at, expected;
     } cases[] = {
-        {{500, 400}, {500, 400}},   // room right and below
-        {{1000, 400}, {800, 400}},  // flipped left of the point
-        {{1100, 849}, {900, 729}},  // bottom-right corner: flipped both ways
-        {{1099, 60}, {899, 60}},
-        {{150, 800}, {150, 680}},   // flipped above
-        {{100, 50}, {100, 50}},     // the corner itself
+        {{200, 120}, {500, 400}, {500, 400}},  // room right and below
+        {{200, 120}, {1000, 400}, {800, 400}}, // flipped left of the point
+        {{200, 120}, {1100, 849}, {900, 729}}, // bottom-right corner: flipped both ways
+        {{200, 120}, {1099, 60}, {899, 60}},
+        {{200, 120}, {150, 800}, {150, 680}},  // flipped above
+        {{200, 120}, {100, 50}, {100, 50}},    // the corner itself
+        // Larger than the room either side of the point: against the far edge, never off the near one.
+        {{600, 120}, {600, 60}, {500, 60}},
+        {{2000, 2000}, {600, 60}, {100, 50}},
     };
-    for (const Case &c : cases) {
-        POINT at = PopupMenu::place(size, c.at, monitor);
-        EXPECT_EQ(at.x, c.expected.x) << c.at.x << "," << c.at.y;
-        EXPECT_EQ(at.y, c.expected.y) << c.at.x << "," << c.at.y;
+    for (const auto &c : cases) {
+        POINT at = PopupMenu::place(c.size, c.at, monitor);
+        EXPECT_EQ(std::pair(at.x, at.y), std::pair(c.expected.x, c.expected.y)) << c.at.x << "," << c.at.y;
     }
-    // Larger than the room either side of the point: against the far edge, never off the near one.
-    POINT wide = PopupMenu::place(PopupMenu::Size{600, 120}, POINT{600, 60}, monitor);
-    EXPECT_EQ(wide.x, 500);
-    POINT huge = PopupMenu::place(PopupMenu::Size{2000, 2000}, POINT{600, 60}, monitor);
-    EXPECT_EQ(huge.x, 100);
-    EXPECT_EQ(huge.y, 50);
 }
 
-TEST(PopupMenu, KeysVisitOnlyChoosableItems)
+// Keys move the highlight over choosable items only, wrapping; Enter chooses the highlighted one;
+// Escape or a press outside, on any side, dismisses. A click chooses the item under the pointer,
+// but a separator, a grayed item or the border is neither highlighted nor chosen. A closed menu
+// takes no more input.
+TEST(PopupMenu, KeysAndThePointerChooseOnlyChoosableItems)
 {
-    struct Case {
-        std::vector<Key> keys;
-        int highlighted;
-    } cases[] = {
-        {{}, -1},
-        {{Key::Down}, 0},
-        {{Key::Up}, 4},
-        {{Key::Down, Key::Down}, 3},                   // past the separator and the grayed item
-        {{Key::Down, Key::Down, Key::Down}, 4},
-        {{Key::Down, Key::Down, Key::Down, Key::Down}, 0}, // wraps
-        {{Key::Down, Key::Up}, 4},                     // wraps backwards
-        {{Key::End, Key::Up}, 3},
-        {{Key::End, Key::Up, Key::Up}, 0},
-        {{Key::End, Key::Home}, 0},
+    PopupMenu shape = popup();
+    auto [width, height] = shape.size();
+    POINT first = middleOf(shape, 0);
+    // Up, Down, Home, End, Return and eXit (Escape), a letter each.
+    auto keys = [](std::string keys) {
+        return [=](PopupMenu &menu) {
+            for (char key : keys)
+                menu.keyPressed(Key(std::string("UDHERX").find(key)));
+        };
     };
-    for (const Case &c : cases) {
-        PopupMenu menu(*sample());
-        for (Key key : c.keys)
-            menu.keyPressed(key);
-        EXPECT_EQ(menu.highlighted(), c.highlighted) << c.keys.size() << " keys";
-        EXPECT_FALSE(menu.closed());
+    auto click = [&](POINT at) {
+        return [=](PopupMenu &menu) {
+            menu.pointerMoved(first);
+            EXPECT_FALSE(menu.buttonPressed(at));
+            EXPECT_TRUE(menu.pointerMoved(at));
+            menu.buttonReleased(at);
+        };
+    };
+    auto pressAt = [](POINT at) {
+        return [=](PopupMenu &menu) {
+            menu.keyPressed(Key::Down);
+            menu.buttonPressed(at);
+        };
+    };
+    const struct {
+        std::function<void(PopupMenu &)> input;
+        int highlighted; // when still open
+        bool closed;
+        UINT command;
+    } cases[] = {
+        {keys(""), -1, false, 0},   {keys("D"), 0, false, 0},      {keys("U"), 4, false, 0},
+        {keys("DD"), 3, false, 0},  {keys("DDD"), 4, false, 0},    {keys("DDDD"), 0, false, 0},
+        {keys("DU"), 4, false, 0},  {keys("EU"), 3, false, 0},     {keys("EUU"), 0, false, 0},
+        {keys("EH"), 0, false, 0},  {keys("ER"), 0, true, 40003},  {keys("R"), -1, false, 0},
+        {keys("DX"), 0, true, 0},   {click(middleOf(shape, 3)), 0, true, 40002},
+        {click(middleOf(shape, 1)), -1, false, 0},  {click(middleOf(shape, 2)), -1, false, 0},
+        {click(POINT{width / 2, 0}), -1, false, 0}, {pressAt(POINT{-1, 5}), 0, true, 0},
+        {pressAt(POINT{5, -1}), 0, true, 0},        {pressAt(POINT{width, 5}), 0, true, 0},
+        {pressAt(POINT{5, height}), 0, true, 0},
+    };
+    for (std::size_t i = 0; i < std::size(cases); ++i) {
+        PopupMenu menu = popup();
+        cases[i].input(menu);
+        if (menu.closed())
+            EXPECT_FALSE(menu.keyPressed(Key::Down) || menu.buttonReleased(first)) << i;
+        else
+            EXPECT_EQ(menu.highlighted(), cases[i].highlighted) << i;
+        EXPECT_EQ(std::pair(menu.closed(), menu.command()), std::pair(cases[i].closed, cases[i].command)) << i;
     }
-    PopupMenu grayedOnly(*makeMenu({{"", 0, MF_SEPARATOR, nullptr}, {"Print", 4, MF_GRAYED, nullptr}}));
+    PopupMenu grayedOnly = popup({{"", 0, MF_SEPARATOR, nullptr}, {"Print", 4, MF_GRAYED, nullptr}});
     EXPECT_FALSE(grayedOnly.keyPressed(Key::Down));
     EXPECT_EQ(grayedOnly.highlighted(), -1);
 }
 
-TEST(PopupMenu, ChoosingAndDismissing)
-{
-    PopupMenu byEnter(*sample());
-    byEnter.keyPressed(Key::End);
-    byEnter.keyPressed(Key::Enter);
-    EXPECT_TRUE(byEnter.closed());
-    EXPECT_EQ(byEnter.command(), 40003u);
-
-    PopupMenu enterWithout(*sample());
-    enterWithout.keyPressed(Key::Enter);
-    EXPECT_FALSE(enterWithout.closed());
-
-    PopupMenu byEscape(*sample());
-    byEscape.keyPressed(Key::Down);
-    byEscape.keyPressed(Key::Escape);
-    EXPECT_TRUE(byEscape.closed());
-    EXPECT_EQ(byEscape.command(), 0u);
-
-    PopupMenu byClick(*sample());
-    POINT site = middleOf(byClick, 3);
-    EXPECT_FALSE(byClick.buttonPressed(site));
-    EXPECT_TRUE(byClick.pointerMoved(site));
-    EXPECT_EQ(byClick.highlighted(), 3);
-    byClick.buttonReleased(site);
-    EXPECT_TRUE(byClick.closed());
-    EXPECT_EQ(byClick.command(), 40002u);
-
-    // A release on the separator, a grayed item or the border chooses nothing; nor does a moved
-    // pointer highlight them.
-    PopupMenu inert(*sample());
-    for (POINT p : {middleOf(inert, 1), middleOf(inert, 2), POINT{inert.size().width / 2, 0}}) {
-        inert.pointerMoved(middleOf(inert, 0));
-        inert.pointerMoved(p);
-        EXPECT_EQ(inert.highlighted(), -1);
-        inert.buttonReleased(p);
-        EXPECT_FALSE(inert.closed());
-    }
-
-    // A press outside dismisses, whatever was highlighted; a press on any side counts.
-    Size size = PopupMenu(*sample()).size();
-    for (POINT outside : {POINT{-1, 5}, POINT{5, -1}, POINT{size.width, 5}, POINT{5, size.height}}) {
-        PopupMenu menu(*sample());
-        menu.keyPressed(Key::Down);
-        menu.buttonPressed(outside);
-        EXPECT_TRUE(menu.closed());
-        EXPECT_EQ(menu.command(), 0u);
-        EXPECT_FALSE(menu.keyPressed(Key::Down)); // a closed menu takes no more input
-        EXPECT_EQ(menu.command(), 0u);
-    }
-}
-
 TEST(PopupMenu, PaintDrawsBorderTextAndTheHighlight)
 {
-    PopupMenu menu(*sample());
-    Size size = menu.size();
-    std::vector<std::uint32_t> pixels(std::size_t(size.width * size.height));
-    win32::Surface surface{reinterpret_cast<std::uint8_t *>(pixels.data()), size.width, size.height, size.width * 4,
-                           32};
-    auto at = [&](int x, int y) { return pixels[std::size_t(y * size.width + x)]; };
-    // How many pixels of a row's band are darker than mid grey, and how many lie strictly between
-    // the darkest and the background (anti-aliasing).
-    auto ink = [&](int index, int &dark, int &between) {
-        dark = between = 0;
-        POINT middle = middleOf(menu, index);
-        for (int y = middle.y - 8; y <= middle.y + 8; ++y)
-            for (int x = 2; x < size.width - 2; ++x) {
+    PopupMenu menu = popup();
+    auto [width, height] = menu.size();
+    std::vector<std::uint32_t> pixels(std::size_t(width * height));
+    win32::Surface surface{reinterpret_cast<std::uint8_t *>(pixels.data()), width, height, width * 4, 32};
+    auto at = [&](int x, int y) { return pixels[std::size_t(y * width + x)]; };
+    menu.paint(surface);
+    std::uint32_t border = at(0, 0), background = at(width / 2, 2);
+    EXPECT_NE(border, background);
+    EXPECT_EQ(at(width - 1, height - 1), border);
+    // Each caption's band holds pixels darker than mid grey, and anti-aliased ones between.
+    for (int index : {0, 3, 4}) {
+        int dark = 0, between = 0;
+        for (int y = middleOf(menu, index).y - 8; y <= middleOf(menu, index).y + 8; ++y)
+            for (int x = 2; x < width - 2; ++x) {
                 std::uint32_t green = (at(x, y) >> 8) & 0xFF;
                 dark += green < 0x80;
                 between += green > 0x30 && green < 0xE0;
             }
-    };
-
-    menu.paint(surface);
-    std::uint32_t border = at(0, 0), background = at(size.width / 2, 2);
-    EXPECT_NE(border, background);
-    EXPECT_EQ(at(size.width - 1, size.height - 1), border);
-    for (int index : {0, 3, 4}) {
-        int dark, between;
-        ink(index, dark, between);
         EXPECT_GT(dark, 20) << "caption " << index;
         EXPECT_GT(between, 10) << "caption " << index;
     }
-
     // The highlighted row is filled; the others keep the background at the same column.
     menu.pointerMoved(middleOf(menu, 3));
     menu.paint(surface);
-    POINT lit = middleOf(menu, 3), plain = middleOf(menu, 0);
-    EXPECT_NE(at(size.width - 6, lit.y), background);
-    EXPECT_EQ(at(size.width - 6, plain.y), background);
-    EXPECT_EQ(at(0, lit.y), border);
+    EXPECT_NE(at(width - 6, middleOf(menu, 3).y), background);
+    EXPECT_EQ(at(width - 6, middleOf(menu, 0).y), background);
+    EXPECT_EQ(at(0, middleOf(menu, 3).y), border);
 }
 
 } // namespace

@@ -11,14 +11,15 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <string_view>
 
 namespace {
 
 using Bytes = std::vector<std::uint8_t>;
 
-Bytes bytes(const char *text)
+Bytes bytes(std::string_view text)
 {
-    return Bytes(text, text + std::strlen(text));
+    return Bytes(text.begin(), text.end());
 }
 
 Bytes operator<<(Bytes out, std::uint32_t value)
@@ -28,10 +29,10 @@ Bytes operator<<(Bytes out, std::uint32_t value)
     return out;
 }
 
-// A RIFF chunk, padded to an even length.
+// A RIFF chunk, padded to an even length; a WAVE file of chunks; a PCM format chunk.
 Bytes chunk(const char *id, const Bytes &body)
 {
-    Bytes out = Bytes(id, id + 4) << std::uint32_t(body.size());
+    Bytes out = bytes({id, 4}) << std::uint32_t(body.size());
     out.insert(out.end(), body.begin(), body.end());
     if (body.size() % 2)
         out.push_back(0);
@@ -52,27 +53,22 @@ Bytes pcm(int channels, int rate, int bits)
     return chunk("fmt ", Bytes{} << (1 | channels << 16) << rate << rate * block << (block | bits << 16));
 }
 
-// A 1-bit 32 x 32 cursor image: hot spot, header, two colours, XOR and AND masks bottom-up, where
-// only the top-left pixel (the last stored row) is white and opaque.
-Bytes cursorImage(int hotX, int hotY)
-{
-    Bytes image = Bytes{} << (hotX | hotY << 16) << 40 << 32 << 64 << (1 | 1 << 16) << 0 << 0 << 0 << 0 << 0 << 0
-                          << 0 << 0xFFFFFF;
-    image.insert(image.end(), 124, 0);
-    image.insert(image.end(), {0x80, 0, 0, 0});
-    image.insert(image.end(), 124, 0xFF);
-    image.insert(image.end(), {0x7F, 0xFF, 0xFF, 0xFF});
-    return image;
-}
-
 class Resources : public testing::Test {
 protected:
     void SetUp() override
     {
-        // The cursor group: reserved, type 2, one entry: 32 x 64, 1 plane, 1 bit, size, image id 1.
+        // A 1-bit 32 x 32 cursor image: hot spot, header, two colours, XOR and AND masks bottom-up,
+        // where only the top-left pixel (the last stored row) is white and opaque; and its group:
+        // reserved, type 2, one entry: 32 x 64, 1 plane, 1 bit, size, image id 1.
+        Bytes cursor = Bytes{} << (3 | 5 << 16) << 40 << 32 << 64 << (1 | 1 << 16) << 0 << 0 << 0 << 0 << 0 << 0
+                               << 0 << 0xFFFFFF;
+        cursor.insert(cursor.end(), 124, 0);
+        cursor.insert(cursor.end(), {0x80, 0, 0, 0});
+        cursor.insert(cursor.end(), 124, 0xFF);
+        cursor.insert(cursor.end(), {0x7F, 0xFF, 0xFF, 0xFF});
         res.add("PNG", 113, bytes("walk"))
             .add("WAVE", "QUACK1", quack)
-            .add(1, 1, cursorImage(3, 5))
+            .add(1, 1, cursor)
             .add(12, "HAND", {0, 0, 2, 0, 1, 0, 32, 0, 64, 0, 1, 0, 1, 0, 0, 1, 0, 0, 1, 0})
             .add(14, 132, {0, 0, 1, 0, 0, 0})
             .add("WAVE", 123, wave({pcm(1, 11025, 8), chunk("data", {9, 8, 7})}))
@@ -84,7 +80,7 @@ protected:
     ResBuilder res;
 };
 
-TEST_F(Resources, FindsByOrdinalAndByNameWithoutCaseAndRefusesWhatIsNotThere)
+TEST_F(Resources, FoundByOrdinalAndByNameWithoutCaseAndNothingElse)
 {
     HMODULE self = win32::moduleInstance();
     HRSRC png = FindResourceA(nullptr, MAKEINTRESOURCEA(113), "PNG");
@@ -92,45 +88,42 @@ TEST_F(Resources, FindsByOrdinalAndByNameWithoutCaseAndRefusesWhatIsNotThere)
     EXPECT_EQ(SizeofResource(nullptr, png), 4u);
     EXPECT_EQ(std::memcmp(LockResource(LoadResource(self, png)), "walk", 4), 0);
     EXPECT_EQ(FindResourceA(self, "#113", "png"), png);
-
-    HRSRC wave = FindResourceA(nullptr, "Quack1", "wave");
-    ASSERT_NE(wave, nullptr);
-    EXPECT_EQ(SizeofResource(nullptr, wave), quack.size());
-
+    EXPECT_EQ(SizeofResource(nullptr, FindResourceA(nullptr, "Quack1", "wave")), quack.size());
     EXPECT_EQ(FindResourceA(nullptr, MAKEINTRESOURCEA(114), "PNG"), nullptr);
     EXPECT_EQ(FindResourceA(nullptr, "QUACK1", "PNG"), nullptr);
     EXPECT_EQ(FindResourceA(reinterpret_cast<HMODULE>(0x1234), MAKEINTRESOURCEA(113), "PNG"), nullptr);
     // Handles forged around real ones: one past the last, one before the first, between two.
-    auto first = reinterpret_cast<std::uintptr_t>(FindResourceA(nullptr, MAKEINTRESOURCEA(113), "PNG"));
+    auto first = reinterpret_cast<std::uintptr_t>(png);
     auto step = reinterpret_cast<std::uintptr_t>(FindResourceA(nullptr, "QUACK1", "WAVE")) - first;
     auto last = reinterpret_cast<std::uintptr_t>(FindResourceA(nullptr, "BROKEN", "WAVE"));
     for (std::uintptr_t forged : {last + step, first - step, first + 1, std::uintptr_t(&res), std::uintptr_t(0)}) {
-        auto handle = reinterpret_cast<HRSRC>(forged);
-        EXPECT_EQ(LoadResource(nullptr, handle), nullptr) << forged - first;
-        EXPECT_EQ(SizeofResource(nullptr, handle), 0u) << forged - first;
+        EXPECT_EQ(LoadResource(nullptr, reinterpret_cast<HRSRC>(forged)), nullptr) << forged - first;
+        EXPECT_EQ(SizeofResource(nullptr, reinterpret_cast<HRSRC>(forged)), 0u) << forged - first;
     }
-}
 
-TEST_F(Resources, CursorsComeFromTheirGroupAndStayTheSameHandle)
-{
-    HCURSOR hand = LoadCursorA(win32::moduleInstance(), "Hand");
-    ASSERT_NE(hand, nullptr);
-    EXPECT_EQ(LoadCursorA(win32::moduleInstance(), "HAND"), hand);
+    // Cursors come from their group, and the same one is the same handle every time.
+    HCURSOR hand = LoadCursorA(self, "Hand");
+    EXPECT_EQ(LoadCursorA(self, "HAND"), hand);
     auto cursor = win32::handles().find<win32::Cursor>(hand);
     ASSERT_NE(cursor, nullptr);
     EXPECT_EQ(cursor->name, "hand");
-    EXPECT_EQ(std::vector<int>({cursor->width, cursor->height, cursor->hotX, cursor->hotY}),
-              std::vector<int>({32, 32, 3, 5}));
-    EXPECT_EQ(cursor->xorMask[0], 1);
-    EXPECT_EQ(cursor->andMask[0], 0);
-    EXPECT_EQ(cursor->andMask[1], 1);
-
+    EXPECT_EQ(std::vector<int>({cursor->width, cursor->height, cursor->hotX, cursor->hotY, cursor->xorMask[0],
+                                cursor->andMask[0], cursor->andMask[1]}),
+              std::vector<int>({32, 32, 3, 5, 1, 0, 1}));
     HCURSOR arrow = LoadCursorA(nullptr, IDC_ARROW);
-    ASSERT_NE(arrow, nullptr);
+    EXPECT_NE(arrow, nullptr);
     EXPECT_EQ(LoadCursorA(nullptr, IDC_ARROW), arrow);
-    EXPECT_EQ(LoadCursorA(win32::moduleInstance(), "Pointer"), nullptr);
-    EXPECT_NE(LoadIconA(win32::moduleInstance(), MAKEINTRESOURCEA(132)), nullptr);
-    EXPECT_EQ(LoadIconA(win32::moduleInstance(), MAKEINTRESOURCEA(133)), nullptr);
+    EXPECT_EQ(LoadCursorA(self, "Pointer"), nullptr);
+    EXPECT_NE(LoadIconA(self, MAKEINTRESOURCEA(132)), nullptr);
+    EXPECT_EQ(LoadIconA(self, MAKEINTRESOURCEA(133)), nullptr);
+
+    // A truncated entry, or garbage, holds nothing.
+    Bytes cut(res.bytes().begin(), res.bytes().end() - 6);
+    Bytes garbage(64, 0xFF);
+    for (const Bytes *file : {&cut, &garbage}) {
+        win32::useResources(*file);
+        EXPECT_EQ(FindResourceA(nullptr, "BROKEN", "WAVE"), nullptr);
+    }
 }
 
 // What the backend is asked to play, a line a sound: name, channels/bits/rate and samples.
@@ -140,10 +133,10 @@ struct Speaker : ScreenlessBackend {
     void stopSounds() override { heard += "stop\n"; }
     void playSound(const win32::Wave &w, const std::string &name) override
     {
-        heard.append(name).append(" ").append(std::to_string(w.channels)).append("/");
-        heard.append(std::to_string(w.bitsPerSample)).append("/").append(std::to_string(w.sampleRate));
+        heard += name + " " + std::to_string(w.channels) + "/" + std::to_string(w.bitsPerSample) + "/" +
+                 std::to_string(w.sampleRate);
         for (std::size_t i = 0; i < w.bytes; ++i)
-            heard.append(" ").append(std::to_string(w.samples[i]));
+            heard += " " + std::to_string(w.samples[i]);
         heard += "\n";
     }
 };
@@ -187,40 +180,24 @@ TEST(EmbeddedResources, EverythingTheScriptNamesIsLinkedIn)
     for (const char *sound : {"Quack1", "Quack2", "Elephant", "Cannon"})
         EXPECT_NE(FindResourceA(nullptr, sound, "WAVE"), nullptr) << sound;
     EXPECT_NE(FindResourceA(nullptr, MAKEINTRESOURCEA(126), RT_MENU), nullptr);
-
-    // The icon's two images, a magenta diamond: clear corners, the light facet upper left, the
-    // dark one lower right.
-    auto icon = win32::handles().find<win32::Icon>(LoadIconA(self, MAKEINTRESOURCEA(132)));
-    ASSERT_NE(icon, nullptr);
-    ASSERT_EQ(icon->images.size(), 2u);
-    for (const auto &image : icon->images) {
-        ASSERT_EQ(image.argb.size(), std::size_t(image.width * image.height));
-        auto at = [&](int x, int y) { return image.argb[std::size_t(y * image.width + x)]; };
-        int size = image.width, quarter = size / 4;
-        EXPECT_EQ(image.height, size);
-        EXPECT_EQ(at(0, 0), 0u) << size;
-        EXPECT_EQ(at(size - 1, size - 1), 0u) << size;
-        EXPECT_EQ(at(size / 2 - 2, size / 2 - 2), 0xFFEC48DCu) << size;
-        EXPECT_EQ(at(size / 2 + quarter / 2, size / 2 + quarter / 2), 0xFF960A82u) << size;
-    }
-    EXPECT_EQ(icon->images[0].width, 32);
-    EXPECT_EQ(icon->images[1].width, 16);
-
     auto hand = win32::handles().find<win32::Cursor>(LoadCursorA(self, "Hand"));
     ASSERT_NE(hand, nullptr);
     EXPECT_EQ(std::vector<int>({hand->width, hand->height, hand->hotX, hand->hotY}), std::vector<int>({32, 32, 0, 0}));
-}
 
-TEST(BrokenResourceFiles, TruncatedEntriesAreIgnored)
-{
-    ResBuilder res;
-    res.add("PNG", 1, bytes("abcdefgh"));
-    std::vector<std::uint8_t> cut(res.bytes().begin(), res.bytes().end() - 6);
-    win32::useResources(cut);
-    EXPECT_EQ(FindResourceA(nullptr, MAKEINTRESOURCEA(1), "PNG"), nullptr);
-    std::vector<std::uint8_t> garbage(64, 0xFF);
-    win32::useResources(garbage);
-    EXPECT_EQ(FindResourceA(nullptr, MAKEINTRESOURCEA(1), "PNG"), nullptr);
+    // The icon's two images, 32 and 16 pixels, a magenta diamond: clear corners, the light facet
+    // upper left, the dark one lower right.
+    auto icon = win32::handles().find<win32::Icon>(LoadIconA(self, MAKEINTRESOURCEA(132)));
+    ASSERT_TRUE(icon && icon->images.size() == 2);
+    for (int size : {32, 16}) {
+        const auto &image = icon->images[size == 32 ? 0 : 1];
+        ASSERT_EQ(std::vector<std::size_t>({std::size_t(image.width), std::size_t(image.height), image.argb.size()}),
+                  std::vector<std::size_t>({std::size_t(size), std::size_t(size), std::size_t(size * size)}));
+        auto at = [&](int x, int y) { return image.argb[std::size_t(y * size + x)]; };
+        int light = size / 2 - 2, dark = size / 2 + size / 8;
+        EXPECT_EQ(std::vector<std::uint32_t>({at(0, 0), at(size - 1, size - 1), at(light, light), at(dark, dark)}),
+                  std::vector<std::uint32_t>({0, 0, 0xFFEC48DC, 0xFF960A82}))
+            << size;
+    }
 }
 
 } // namespace

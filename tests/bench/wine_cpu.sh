@@ -4,21 +4,16 @@
 # apart, each from /usr/bin/time -v. Run by hand, on a quiet machine; it reports and checks
 # nothing about the figures.
 # Usage: wine_cpu.sh HOWDY HOWDY_EXE HOWDY_RECORD NOTEHANDLER_EXE
-set -eu
-e2e=$(dirname "$0")
-. "$e2e/wine_common.sh"
-scratch=$(mktemp -d)
-trap 'rm -rf "$scratch"' EXIT
-sh "$e2e/wine_prefix.sh" create "$scratch/wine" "$4" >/dev/null
-start_wine "$scratch/wine" "$3"
-trap 'stop_wine; kill $xvfb_pid 2>/dev/null; rm -rf "$work" "$scratch"' EXIT
+record=$3
+. "$(dirname "$0")/../e2e/lib.sh"
+sh "$(dirname "$0")/../e2e/wine_prefix.sh" create "$work/wine" "$4" >/dev/null
+start_wine "$work/wine"
 
 /usr/bin/time -v -o "$work/howdy.time" "$1" >/dev/null 2>&1 || true
 /usr/bin/time -v -o "$work/wineserver.time" wineserver -f -p0 &
 server=$!
 sleep 1
-NOTEHANDLER_OUT=$(windows_path "$work/launches.txt") /usr/bin/time -v -o "$work/howdy.exe.time" wine "$2" \
-    >/dev/null 2>&1 || true
+/usr/bin/time -v -o "$work/howdy.exe.time" wine "$2" >/dev/null 2>&1 || true
 wait "$server"
 
 for run in howdy howdy.exe wineserver; do
