@@ -45,6 +45,9 @@ class Backend {
 public:
     virtual ~Backend() = default;
 
+    // What the backend has to say about the run when it ends, for HOWDY_DEBUG; may be empty.
+    virtual std::string runSummary() { return {}; }
+
     // The primary screen, in pixels.
     virtual int screenWidth() = 0;
     virtual int screenHeight() = 0;

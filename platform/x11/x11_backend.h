@@ -87,8 +87,8 @@ public:
     UINT trackPopupMenu(const win32::Menu &menu, int x, int y, HWND owner) override;
 
     // The frames presented so far, when the first and the last were and when a timer was last
-    // set, for HOWDY_DEBUG.
-    std::string framesShown();
+    // set.
+    std::string runSummary() override;
 
 private:
     struct Monitor {

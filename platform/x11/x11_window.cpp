@@ -286,7 +286,7 @@ void X11Backend::presentWindow(win32::Window &window, const RECT &changed)
     XFlush(display_);
 }
 
-std::string X11Backend::framesShown()
+std::string X11Backend::runSummary()
 {
     char text[160];
     int length = std::snprintf(text, sizeof text,

@@ -6,7 +6,7 @@
 set -eu
 build=$(realpath "${1:-build/linux}")
 record="$build/howdy-record"
-howdy="$build/howdy-wayland"
+howdy="$build/howdy"
 pointer_client=
 here=$(dirname "$0")
 . "$here/../e2e/wayland_session.sh"

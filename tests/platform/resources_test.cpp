@@ -136,7 +136,7 @@ struct Speaker : ScreenlessBackend {
         heard += name + " " + std::to_string(w.channels) + "/" + std::to_string(w.bitsPerSample) + "/" +
                  std::to_string(w.sampleRate);
         for (std::size_t i = 0; i < w.bytes; ++i)
-            heard += " " + std::to_string(w.samples[i]);
+            heard.append(" ").append(std::to_string(w.samples[i]));
         heard += "\n";
     }
 };

@@ -63,7 +63,7 @@ std::string script(const Storm &storm)
     std::string text;
     for (const auto &[at, burst] : storm) {
         for (const Action &a : burst) {
-            std::string where = " " + std::to_string(a.x) + " " + std::to_string(a.y);
+            std::string where = std::string(" ") + std::to_string(a.x) + " " + std::to_string(a.y);
             text += "at " + std::to_string(at) + " ";
             if (a.kind == Action::Key)
                 text += "key " + a.word;

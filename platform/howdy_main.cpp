@@ -1,7 +1,6 @@
-// The entry point of `howdy` on Linux: connects to the X display and runs WinMain.
-#include "x11_backend.h"
-
-#include "../core/resources.h"
+// The entry point of `howdy` on Linux: opens the display, Wayland's or X's, and runs WinMain.
+#include "backend_choice.h"
+#include "core/resources.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -11,13 +10,15 @@
 namespace {
 
 const char kUsage[] = "usage: howdy [--help | --version]\n"
-                      "Plays the show over the desktop of the X display that DISPLAY names. Esc ends it.\n"
+                      "Plays the show over the desktop: on Wayland when WAYLAND_DISPLAY is set and the compositor\n"
+                      "lets the screen be read, else on the X display that DISPLAY names. Esc ends it.\n"
                       "\n"
                       "  --help     print this text\n"
                       "  --version  print the version\n"
                       "\n"
-                      "Other arguments are ignored. With HOWDY_DEBUG set, it says why there is no sound and how\n"
-                      "many frames it showed when.\n";
+                      "Other arguments are ignored. HOWDY_BACKEND=wayland or x11 chooses the display, HOWDY_OUTPUT\n"
+                      "names the Wayland output to cover. With HOWDY_DEBUG set, it says why there is no sound\n"
+                      "and how many frames it showed when.\n";
 
 } // namespace
 
@@ -36,12 +37,12 @@ int main(int argc, char **argv)
         }
     }
     std::string error;
-    auto backend = x11::X11Backend::open(error);
+    auto backend = openBackend(error);
     if (!backend) {
         std::fprintf(stderr, "howdy: %s\n", error.c_str());
         return 1;
     }
-    x11::X11Backend *x11 = backend.get();
+    win32::Backend *host = backend.get();
     win32::installBackend(std::move(backend));
     std::string commandLine;
     for (int i = 1; i < argc; ++i) {
@@ -50,8 +51,8 @@ int main(int argc, char **argv)
         commandLine += argv[i];
     }
     int code = WinMain(win32::moduleInstance(), nullptr, commandLine.data(), SW_SHOWNORMAL);
-    if (std::getenv("HOWDY_DEBUG"))
-        std::fprintf(stderr, "howdy: %s\n", x11->framesShown().c_str());
+    if (std::getenv("HOWDY_DEBUG") && !host->runSummary().empty())
+        std::fprintf(stderr, "howdy: %s\n", host->runSummary().c_str());
     // Like the end of a Windows process: other threads stop where they stand, nothing is torn down.
     std::fflush(nullptr);
     std::_Exit(code);
