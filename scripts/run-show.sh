@@ -14,4 +14,4 @@ if [ -n "${WAYLAND_DISPLAY:-}" ] || { [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/nu
 fi
 # The whole show ends by itself, after about 27.5 seconds.
 build/linux/howdy-record --size 1024x768 --out howdy-show.webp
-echo "No X display here: the show was recorded headless to $PWD/howdy-show.webp"
+echo "No display here: the show was recorded headless to $PWD/howdy-show.webp"
