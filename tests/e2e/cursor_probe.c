@@ -21,5 +21,7 @@ int main(void)
     }
     printf("%dx%d hot %d,%d shown %ld white %ld\n", image->width, image->height, image->xhot, image->yhot, shown,
            white);
+    XFree(image);
+    XCloseDisplay(display);
     return 0;
 }
