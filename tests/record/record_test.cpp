@@ -19,15 +19,16 @@ namespace {
 const std::string kRecord = HOWDY_RECORD;
 namespace fs = std::filesystem;
 
-// Everything under `dir`, with what each file holds or where each link points.
+// Everything under `dir`, by its path there, with what each file holds or where each link points.
 std::map<std::string, std::string> snapshot(const std::string &dir)
 {
     std::map<std::string, std::string> files;
     for (const auto &entry : fs::recursive_directory_iterator(dir)) {
         auto type = entry.symlink_status().type();
-        files[entry.path()] = type == fs::file_type::symlink   ? "-> " + fs::read_symlink(entry).string()
-                              : type == fs::file_type::regular ? readFile(entry.path())
-                                                               : "type " + std::to_string(int(type));
+        files[entry.path().lexically_relative(dir)] =
+            type == fs::file_type::symlink   ? "-> " + fs::read_symlink(entry).string()
+            : type == fs::file_type::regular ? readFile(entry.path())
+                                             : "type " + std::to_string(int(type));
     }
     return files;
 }
@@ -35,79 +36,65 @@ std::map<std::string, std::string> snapshot(const std::string &dir)
 // Every frame as a PNG, the log a line a frame every 120 ms, a WebP; the same bytes from two runs.
 TEST(Record, WritesWhatItShowedAndTwoRunsAgree)
 {
-    ScratchFolder scratchA, scratchB;
-    std::string a = scratchA.path(), b = scratchB.path();
-    for (const std::string &dir : {a, b}) {
-        auto result = run(kRecord + " --size 640x480 --max-frames 12 --time 1000 --log " + dir + "/l.jsonl --out " +
-                          dir + "/show.webp --frames " + dir + "/d");
+    ScratchFolder a, b;
+    for (const ScratchFolder *dir : {&a, &b}) {
+        auto result = run(kRecord + " --size 640x480 --max-frames 12 --time 1000 --log " + *dir / "l.jsonl" +
+                          " --out " + *dir / "show.webp" + " --frames " + *dir / "d");
         ASSERT_EQ(result.status, 0) << result.errors;
     }
-    auto lines = readLines(a + "/l.jsonl");
+    // The log, the WebP, the folder and its twelve frames, and nothing else.
+    auto files = snapshot(a.path());
+    EXPECT_EQ(files.size(), 15u);
+    EXPECT_TRUE(files == snapshot(b.path()));
+    auto lines = readLines(a / "l.jsonl");
     ASSERT_EQ(lines.size(), 12u);
     headless::Image desktop = headless::syntheticDesktop(640, 480);
-    for (int i = 1; i <= 12; ++i) {
-        std::string start = "{\"frame\":" + std::to_string(i) + ",\"t_ms\":" + std::to_string((i - 1) * 120) + ",";
-        EXPECT_EQ(lines[std::size_t(i - 1)].rfind(start, 0), 0u) << lines[std::size_t(i - 1)];
-        char name[32];
-        std::snprintf(name, sizeof name, "/d/frame-%04d.png", i);
-        std::string error;
-        auto frame = headless::readPng(a + name, error);
+    for (std::size_t i = 0; i < 12; ++i) {
+        std::string start = "{\"frame\":" + std::to_string(i + 1) + ",\"t_ms\":" + std::to_string(i * 120) + ",";
+        EXPECT_EQ(lines[i].rfind(start, 0), 0u) << lines[i];
+        std::string name = (i < 9 ? "d/frame-000" : "d/frame-00") + std::to_string(i + 1) + ".png", error;
+        auto frame = headless::readPng(a / name, error);
         ASSERT_TRUE(frame) << name << ": " << error;
         // Only the walker, along the bottom 116 rows, covers the desktop in the first frames.
-        std::size_t above = std::size_t(640) * (480 - 116);
-        EXPECT_TRUE(std::equal(desktop.pixels.begin(), desktop.pixels.begin() + std::ptrdiff_t(above),
-                               frame->pixels.begin()))
-            << name;
+        auto above = std::ptrdiff_t(640 * (480 - 116));
+        EXPECT_TRUE(std::equal(desktop.pixels.begin(), desktop.pixels.begin() + above, frame->pixels.begin())) << name;
     }
-    EXPECT_FALSE(fs::exists(a + "/d/frame-0013.png"));
-    for (const char *file : {"/l.jsonl", "/show.webp", "/d/frame-0012.png"})
-        EXPECT_EQ(readFile(a + file), readFile(b + file)) << file;
-    std::string webp = readFile(a + "/show.webp");
-    ASSERT_GT(webp.size(), 12u);
-    EXPECT_EQ(webp.substr(0, 4), "RIFF");
-    EXPECT_EQ(webp.substr(8, 4), "WEBP");
+    std::string webp = readFile(a / "show.webp");
+    EXPECT_EQ(webp.substr(0, 4) + webp.substr(8, 4), "RIFFWEBP");
 }
 
 // The README's animation, made the same way: the whole show at 640 x 480, to its own end.
 TEST(Record, TheWholeShowRecordsToAnAnimation)
 {
-    ScratchFolder scratch;
-    std::string dir = scratch.path();
-    auto result = run(kRecord + " --size 640x480 --time 1700000000 --log " + dir +
-                      "/l.jsonl --out " + dir + "/show.webp");
+    ScratchFolder dir;
+    auto result =
+        run(kRecord + " --size 640x480 --time 1700000000 --log " + dir / "l.jsonl" + " --out " + dir / "show.webp");
     ASSERT_EQ(result.status, 0) << result.errors;
-    std::string log = readFile(dir + "/l.jsonl");
+    std::string log = readFile(dir / "l.jsonl");
     EXPECT_NE(log.find("\"name\":\"Cannon\""), std::string::npos);
     EXPECT_NE(log.find("{\"event\":\"exit\",\"t_ms\":21040,\"code\":0}"), std::string::npos);
-    std::string webp = readFile(dir + "/show.webp");
-    EXPECT_NE(webp.find("ANIM"), std::string::npos);
+    EXPECT_NE(readFile(dir / "show.webp").find("ANIM"), std::string::npos);
 }
 
-TEST(Record, EscapeEndsTheProgramWithStatusZero)
+// What Esc does in every scene is the Controls tests' business; here the script comes through a
+// pipe, padded to exactly the most a script may be: 1 MiB.
+TEST(Record, AScriptOfOneMiBComesThroughAPipe)
 {
-    ScratchFolder scratch;
-    std::string dir = scratch.path();
-    // The script comes through a pipe, padded to exactly the most a script may be: 1 MiB.
+    ScratchFolder dir;
     auto result = run("{ echo 'at 5000 key escape'; head -c 1048557 /dev/zero | tr '\\0' '\\n'; } | " + kRecord +
-                      " --input /dev/stdin --log " + dir + "/l.jsonl");
+                      " --input /dev/stdin --log " + dir / "l.jsonl");
     ASSERT_EQ(result.status, 0) << result.errors;
-    auto lines = readLines(dir + "/l.jsonl");
-    ASSERT_GE(lines.size(), 3u);
-    // The last frame began at 4920; Esc purges the sound and the program exits at once.
-    EXPECT_EQ(lines[lines.size() - 3].rfind("{\"frame\":42,\"t_ms\":4920,", 0), 0u) << lines[lines.size() - 3];
-    EXPECT_EQ(lines[lines.size() - 2], "{\"event\":\"purge\",\"t_ms\":5000}");
-    EXPECT_EQ(lines.back(), "{\"event\":\"exit\",\"t_ms\":5000,\"code\":0}");
+    EXPECT_TRUE(readFile(dir / "l.jsonl").ends_with("{\"event\":\"exit\",\"t_ms\":5000,\"code\":0}\n"));
 }
 
 TEST(Record, ADesktopPictureSetsTheScreenAndShowsAsViewersShowIt)
 {
-    ScratchFolder scratch;
-    std::string dir = scratch.path();
+    ScratchFolder dir;
     // Make a small picture by recording one frame of a 64 x 48 screen.
-    ASSERT_EQ(run(kRecord + " --size 64x48 --max-frames 1 --frames " + dir + "/a").status, 0);
-    auto result = run(kRecord + " --desktop " + dir + "/a/frame-0001.png --max-frames 1 --frames " + dir + "/b");
+    ASSERT_EQ(run(kRecord + " --size 64x48 --max-frames 1 --frames " + dir / "a").status, 0);
+    auto result = run(kRecord + " --desktop " + dir / "a/frame-0001.png" + " --max-frames 1 --frames " + dir / "b");
     ASSERT_EQ(result.status, 0) << result.errors;
-    EXPECT_EQ(readFile(dir + "/a/frame-0001.png"), readFile(dir + "/b/frame-0001.png"));
+    EXPECT_EQ(readFile(dir / "a/frame-0001.png"), readFile(dir / "b/frame-0001.png"));
 
     // 16-bit RGBA: samples are scaled, not taken as linear light, and a transparent or half
     // transparent pixel shows over black.
@@ -116,28 +103,26 @@ TEST(Record, ADesktopPictureSetsTheScreenAndShowsAsViewersShowIt)
     for (const auto &pixel : pixels)
         for (std::uint16_t sample : pixel)
             row.insert(row.end(), {std::uint8_t(sample >> 8), std::uint8_t(sample)});
-    std::vector<std::uint8_t> png = {137, 80, 78, 71, 13, 10, 26, 10};
+    std::string png = "\x89PNG\r\n\x1a\n";
     for (const auto &chunk : {pngChunk("IHDR", {0, 0, 0, 3, 0, 0, 0, 1, 16, 6, 0, 0, 0}),
                               pngChunk("IDAT", deflateStream(row)), pngChunk("IEND", {})})
-        png.insert(png.end(), chunk.begin(), chunk.end());
-    std::ofstream(dir + "/deep.png", std::ios::binary).write(reinterpret_cast<const char *>(png.data()), std::streamsize(png.size()));
-    ASSERT_EQ(run(kRecord + " --desktop " + dir + "/deep.png --max-frames 1 --frames " + dir + "/c").status, 0);
+        png.append(chunk.begin(), chunk.end());
+    std::ofstream(dir / "deep.png", std::ios::binary) << png;
+    ASSERT_EQ(run(kRecord + " --desktop " + dir / "deep.png" + " --max-frames 1 --frames " + dir / "c").status, 0);
     std::string error;
-    auto shown = headless::readPng(dir + "/c/frame-0001.png", error);
+    auto shown = headless::readPng(dir / "c/frame-0001.png", error);
     ASSERT_TRUE(shown) << error;
     EXPECT_EQ(shown->pixels, (std::vector<std::uint32_t>{0xEA00FF, 0x000000, 0x800000}));
 }
 
-TEST(Record, HelpListsEveryOptionAsTheReadmeDoes)
+// The usage is made from the table the options are parsed by; the README shows it word for word.
+TEST(Record, HelpIsWhatTheReadmeShows)
 {
     ScratchFolder scratch;
     std::string readme = readFile(fs::path(__FILE__).parent_path().parent_path().parent_path() / "README.md");
     for (const char *help : {" --help", " -h"}) {
         ASSERT_EQ(run(kRecord + help + " >" + scratch / "usage").status, 0) << help;
         std::string usage = readFile(scratch / "usage");
-        for (const char *option : {"--size", "--desktop", "--workarea-bottom", "--time", "--frames", "--out", "--log",
-                                   "--input", "--max-frames", "-h, --help"})
-            EXPECT_NE(usage.find("\n  " + std::string(option) + " "), std::string::npos) << option;
         EXPECT_NE(readme.find("```\n" + usage + "```"), std::string::npos) << "README.md differs from:\n" << usage;
     }
 }
@@ -182,9 +167,9 @@ TEST(Record, RefusalsLeaveEveryFileAsItWas)
     for (const auto &[arguments, status, word] : cases) {
         auto result = run("cd " + dir + " && " + kRecord + " " + arguments);
         EXPECT_EQ(result.status, status) << arguments;
-        EXPECT_EQ(result.errors.rfind("howdy-record: ", 0), 0u) << result.errors;
-        EXPECT_NE(result.errors.find(word), std::string::npos) << result.errors;
-        EXPECT_EQ(std::count(result.errors.begin(), result.errors.end(), '\n'), 1) << result.errors;
+        EXPECT_TRUE(result.errors.starts_with("howdy-record: ") && result.errors.find(word) != std::string::npos &&
+                    std::count(result.errors.begin(), result.errors.end(), '\n') == 1)
+            << arguments << ": " << result.errors;
         EXPECT_EQ(snapshot(dir), before) << arguments;
     }
 }
@@ -201,12 +186,11 @@ TEST(Record, DevicesAndPipesAreWrittenInPlace)
         {"--log", "/dev/null", ""},
         {"--out", "/dev/null", ""},
     };
+    std::string reader =
+        "rm -f " + pipe + " && mkfifo " + pipe + " && { timeout 20 cat " + pipe + " >" + copy + " & }; ";
     for (const auto &[option, path, starts] : cases) {
-        std::string command = "(";
-        if (path == pipe)
-            command += "rm -f " + pipe + " && mkfifo " + pipe + " && { timeout 20 cat " + pipe + " >" + copy + " & }; ";
-        command += kRecord + " --max-frames 3 " + option + " " + path;
-        auto result = run(command + "; status=$?; wait; exit $status)");
+        auto result = run("(" + (path == pipe ? reader : "") + kRecord + " --max-frames 3 " + option + " " + path +
+                          "; status=$?; wait; exit $status)");
         EXPECT_EQ(result.status, 0) << option << " " << path << ": " << result.errors;
         EXPECT_FALSE(fs::is_regular_file(fs::symlink_status(path))) << path;
         EXPECT_EQ(readFile(copy).rfind(starts, 0), 0u) << option;
@@ -217,15 +201,13 @@ TEST(Record, DevicesAndPipesAreWrittenInPlace)
 TEST(Record, AStoppedRunRemovesItsPartialFiles)
 {
     for (int signal : {SIGINT, SIGTERM}) {
-        ScratchFolder scratch;
-        std::string dir = scratch.path();
+        ScratchFolder dir;
         // Signals the run once its temporary files exist, or after 10 s.
-        std::string stop = "(for i in $(seq 200); do ls " + dir + "/*.partial-* >/dev/null 2>&1 && break; " +
+        std::string stop = "(for i in $(seq 200); do ls " + dir.path() + "/*.partial-* >/dev/null 2>&1 && break; " +
                            "sleep 0.05; done; kill -" + std::to_string(signal) + " $$) & exec " + kRecord +
-                           " --max-frames 1000000 --log " + dir + "/l.jsonl --out " + dir + "/a.webp";
-        auto result = run("sh -c '" + stop + "'; exit $(($? - 128))");
-        EXPECT_EQ(result.status, signal) << "killed by the signal";
-        EXPECT_TRUE(fs::is_empty(dir));
+                           " --max-frames 1000000 --log " + dir / "l.jsonl" + " --out " + dir / "a.webp";
+        EXPECT_EQ(run("sh -c '" + stop + "'; exit $(($? - 128))").status, signal) << "killed by the signal";
+        EXPECT_TRUE(fs::is_empty(dir.path()));
     }
 }
 
