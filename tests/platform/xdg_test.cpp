@@ -4,41 +4,34 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 namespace {
 
-using Words = std::vector<std::string>;
-
-TEST(CommandLines, ParametersSplitByTheWindowsRules)
+TEST(CommandLines, WindowsParametersAndDesktopExecValues)
 {
-    const std::pair<const char *, Words> cases[] = {
-        {"http://example/lsd.html", {"http://example/lsd.html"}},
-        {"http://example/lsd.html ", {"http://example/lsd.html"}},
-        {"  a\tb  c ", {"a", "b", "c"}},
-        {"\"a b\" c", {"a b", "c"}},
-        {"\"\"", {""}},
-        {"a\"b c\"d", {"ab cd"}},
-        {"a\\\\b", {"a\\\\b"}},           // backslashes are literal unless a quote follows
-        {"a\\\"b", {"a\"b"}},             // 2n + 1 before a quote: n and a literal quote
-        {"a\\\\\"b c\"", {"a\\b c"}},     // 2n before a quote: n, and the quote groups
-        {"\"a\"\"b\" c", {"a\"b", "c"}},  // "" inside a quotation is a quote
-        {"", {}},
+    const auto windows = xdg::splitWindowsCommandLine, exec = xdg::desktopExecArguments;
+    const std::tuple<decltype(windows), const char *, std::vector<std::string>> cases[] = {
+        {windows, "http://example/lsd.html", {"http://example/lsd.html"}},
+        {windows, "http://example/lsd.html ", {"http://example/lsd.html"}},
+        {windows, "  a\tb  c ", {"a", "b", "c"}},
+        {windows, "\"a b\" c", {"a b", "c"}},
+        {windows, "\"\"", {""}},
+        {windows, "a\"b c\"d", {"ab cd"}},
+        {windows, "a\\\\b", {"a\\\\b"}},           // backslashes are literal unless a quote follows
+        {windows, "a\\\"b", {"a\"b"}},             // 2n + 1 before a quote: n and a literal quote
+        {windows, "a\\\\\"b c\"", {"a\\b c"}},     // 2n before a quote: n, and the quote groups
+        {windows, "\"a\"\"b\" c", {"a\"b", "c"}},  // "" inside a quotation is a quote
+        {windows, "", {}},
+        {exec, "firefox-esr %u", {"firefox-esr"}},
+        {exec, "/opt/b/browser --new-window %U", {"/opt/b/browser", "--new-window"}},
+        {exec, "\"/opt/my browser/run\" %f --x", {"/opt/my browser/run", "--x"}},
+        {exec, "b \"a \\\"q\\\" \\\\ \\$\"", {"b", "a \"q\" \\ $"}},
+        {exec, "b 100%% %F %i %c %k", {"b", "100%"}},
+        {exec, "b \"\"", {"b", ""}},
     };
-    for (const auto &[text, words] : cases)
-        EXPECT_EQ(xdg::splitWindowsCommandLine(text), words) << text;
-}
-
-TEST(CommandLines, DesktopExecValuesLoseTheirFieldCodes)
-{
-    const std::pair<const char *, Words> cases[] = {
-        {"firefox-esr %u", {"firefox-esr"}},
-        {"/opt/b/browser --new-window %U", {"/opt/b/browser", "--new-window"}},
-        {"\"/opt/my browser/run\" %f --x", {"/opt/my browser/run", "--x"}},
-        {"b \"a \\\"q\\\" \\\\ \\$\"", {"b", "a \"q\" \\ $"}},
-        {"b 100%% %F %i %c %k", {"b", "100%"}},
-        {"b \"\"", {"b", ""}},
-    };
-    for (const auto &[exec, words] : cases)
-        EXPECT_EQ(xdg::desktopExecArguments(exec), words) << exec;
+    for (const auto &[split, text, words] : cases)
+        EXPECT_EQ(split(text), words) << text;
 }
 
 } // namespace
