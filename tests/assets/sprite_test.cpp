@@ -59,6 +59,7 @@ TEST(Drawing, ShowsTheSpriteOnlyWithinTheStripAndThePicture)
         {"its blue pixel above the picture", &sheet, 0, -1, -1, -1, -1},
         {"its blue pixel right of the picture", &sheet, 2, 9, 5, -1, -1},
         {"at the picture's corner", &sheet, 2, 8, 5, 9, 5},
+        {"one column off the picture's left", &sheet, 0, -1, 3, 0, 3},
         {"one frame past the strip", &sheet, 3, 0, 0, -1, -1},
         {"a negative frame", &sheet, -1, 0, 0, -1, -1},
         // Its owner's pair still holds the previous sheet, since selecting null changes nothing.
