@@ -59,6 +59,7 @@ TEST(Drawing, ShowsTheSpriteOnlyWithinTheStripAndThePicture)
         {"its blue pixel above the picture", &sheet, 0, -1, -1, -1, -1},
         {"its blue pixel right of the picture", &sheet, 2, 9, 5, -1, -1},
         {"at the picture's corner", &sheet, 2, 8, 5, 9, 5},
+        {"one column off the picture's left", &sheet, 0, -1, 3, 0, 3},
         {"one frame past the strip", &sheet, 3, 0, 0, -1, -1},
         {"a negative frame", &sheet, -1, 0, 0, -1, -1},
         // Its owner's pair still holds the previous sheet, since selecting null changes nothing.
@@ -78,9 +79,12 @@ TEST(Drawing, ShowsTheSpriteOnlyWithinTheStripAndThePicture)
     }
 }
 
-TEST(Catalogue, EverySheetIsLoadedAndMaskedAtItsKeyColour)
+// Each sheet against a fresh decode: the mask is 1 exactly at the key, where the image is black;
+// each frame draws without a trace of the key and nothing below the frame's height.
+TEST(Catalogue, EverySheetIsMaskedAtItsKeyColourAndEachFrameDrawsWithoutIt)
 {
     loadSpriteSheets();
+    composeSurface = memoryDC(1400, 300);
     struct Row {
         const SpriteSheet *sheet;
         WORD id;
@@ -97,8 +101,6 @@ TEST(Catalogue, EverySheetIsLoadedAndMaskedAtItsKeyColour)
         ASSERT_TRUE(GetObjectA(sheet.image, sizeof info, &info));
         EXPECT_EQ(info.bmWidth, sheet.frameWidth * sheet.frameCount);
         EXPECT_EQ(info.bmHeight, row.stripHeight);
-
-        // Against a fresh decode: the mask is 1 exactly at the key, where the image is black.
         Pair masked, fresh;
         masked.select(sheet);
         SelectObject(fresh.image, decodePngResource(row.id, nullptr));
@@ -114,35 +116,22 @@ TEST(Catalogue, EverySheetIsLoadedAndMaskedAtItsKeyColour)
         }
         EXPECT_EQ(mismatches, 0);
         EXPECT_GT(keyed, 0);
-    }
-}
-
-TEST(Catalogue, EveryFrameDrawsWithoutATraceOfItsBackground)
-{
-    loadSpriteSheets();
-    composeSurface = memoryDC(1400, 300);
-#define SHEET_ADDRESS(sheet, id, file, width, height, frames, stripHeight, key) &sheet,
-    const SpriteSheet *sheets[] = {SPRITE_SHEETS(SHEET_ADDRESS)};
-#undef SHEET_ADDRESS
-    for (const SpriteSheet *sheet : sheets) {
-        Pair pair;
-        pair.select(*sheet);
-        for (int frame = 0; frame < sheet->frameCount; ++frame) {
+        for (int frame = 0; frame < sheet.frameCount; ++frame) {
             fillDC(composeSurface, RGB(128, 128, 128));
-            drawSpriteFrame(pair.image, pair.mask, *sheet, frame, 3, 5);
+            drawSpriteFrame(masked.image, masked.mask, sheet, frame, 3, 5);
             int keyColoured = 0, drawn = 0;
-            for (int y = 5; y < 5 + sheet->frameHeight; ++y) {
-                for (int x = 3; x < 3 + sheet->frameWidth; ++x) {
+            for (int y = 5; y < 5 + sheet.frameHeight; ++y) {
+                for (int x = 3; x < 3 + sheet.frameWidth; ++x) {
                     COLORREF c = pixelAt(composeSurface, x, y);
                     keyColoured += c == KEY_RED || c == KEY_GREEN;
                     drawn += c != RGB(128, 128, 128);
                 }
             }
-            EXPECT_EQ(keyColoured, 0) << "sheet " << sheet->frameWidth << " frame " << frame;
-            EXPECT_GT(drawn, 0) << "sheet " << sheet->frameWidth << " frame " << frame;
-            // Nothing below the frame as drawn: the elephant shows rows 0 to 53 only.
-            for (int x = 3; x < 3 + sheet->frameWidth; ++x)
-                EXPECT_EQ(pixelAt(composeSurface, x, 5 + sheet->frameHeight), RGB(128, 128, 128));
+            EXPECT_EQ(keyColoured, 0) << "frame " << frame;
+            EXPECT_GT(drawn, 0) << "frame " << frame;
+            // The elephant shows rows 0 to 53 only.
+            for (int x = 3; x < 3 + sheet.frameWidth; ++x)
+                EXPECT_EQ(pixelAt(composeSurface, x, 5 + sheet.frameHeight), RGB(128, 128, 128));
         }
     }
 }

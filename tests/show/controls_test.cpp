@@ -6,8 +6,6 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
-
 namespace {
 
 const std::string kUrl = "http://howdy-partner.example/lsd.html";
@@ -29,12 +27,12 @@ std::vector<std::string> ending(long long t)
     return {R"({"event":"purge","t_ms":)" + at + "}", R"({"event":"exit","t_ms":)" + at + R"(,"code":0})"};
 }
 
-// The events of the main thread (those with no frame), in order, leaving out the pointer's.
-std::vector<std::string> mainThreadEvents(const ShowLog &log, bool withCursor = false)
+// The events of the main thread (those with no frame), in order: the pointer's or all others.
+std::vector<std::string> mainThreadEvents(const ShowLog &log, bool cursors = false)
 {
     std::vector<std::string> events;
     for (const std::string &line : log.events)
-        if (!intField(line, "frame") && (withCursor || stringField(line, "event") != "cursor"))
+        if (!intField(line, "frame") && (stringField(line, "event") == "cursor") == cursors)
             events.push_back(line);
     return events;
 }
@@ -43,43 +41,6 @@ std::vector<std::string> operator+(std::vector<std::string> a, const std::vector
 {
     a.insert(a.end(), b.begin(), b.end());
     return a;
-}
-
-TEST(Controls, EscEndsTheShowInEverySceneAtOnce)
-{
-    const struct {
-        long long at;
-        long long scene; // of the last frame drawn
-        long long frameDelay;
-    } cases[] = {{1000, 1, 120}, {3100, 2, 120}, {9010, 3, 60}, {20000, 4, 120}};
-    for (const auto &c : cases) {
-        SCOPED_TRACE(c.at);
-        const ShowLog log = recordShow("", "at " + std::to_string(c.at) + " key escape\n");
-        ASSERT_EQ(log.status, 0) << log.errors;
-        EXPECT_EQ(mainThreadEvents(log), ending(c.at));
-        // No frame begins after the key, and the last began within a frame's sleep before it.
-        const std::string &last = log.frames.back();
-        EXPECT_EQ(intField(last, "scene"), c.scene);
-        EXPECT_GT(*intField(last, "t_ms"), c.at - c.frameDelay);
-        EXPECT_LE(*intField(last, "t_ms"), c.at);
-    }
-}
-
-TEST(Controls, LeftAloneItOpensThePageFourSecondsAfterTheBadgeRestsAndEnds)
-{
-    // Other keys do nothing.
-    const ShowLog log = recordShow("", "at 1000 key a\nat 3000 key space\nat 9000 key enter\nat 20000 key 7\n");
-    ASSERT_EQ(log.status, 0) << log.errors;
-    EXPECT_NE(log.text.find(R"({"event":"timer","frame":266,"t_ms":23520,"id":1,"ms":4000})"), std::string::npos);
-    EXPECT_EQ(mainThreadEvents(log), launch(27520, kUrl) + ending(27520));
-
-    // With nothing registered for HTML files, the URL itself is opened.
-    const ShowLog fallback = recordShow("--no-browser");
-    ASSERT_EQ(fallback.status, 0) << fallback.errors;
-    const std::vector<std::string> openTheUrl = {
-        R"({"event":"probe","t_ms":27520,"bytes":13})",
-        R"({"event":"shell","t_ms":27520,"verb":"open","file":")" + kUrl + R"(","params":null,"dir":null})"};
-    EXPECT_EQ(mainThreadEvents(fallback), openTheUrl + ending(27520));
 }
 
 TEST(Controls, OnlyTheBadgeUnderThePointerShowsTheHandAndOpensThePage)
@@ -107,45 +68,59 @@ TEST(Controls, OnlyTheBadgeUnderThePointerShowsTheHandAndOpensThePage)
         {24050, "move", 400, 284, "arrow"},
         {24100, "click left", 500, 380, "hand"},
     };
-    std::string script;
+    // Keys other than Esc do nothing.
+    std::string script = "at 1000 key a\nat 3000 key space\nat 9000 key enter\nat 20000 key 7\n";
     std::vector<std::string> cursors;
     for (const auto &p : pointer) {
-        script += "at " + std::to_string(p.at) + " " + p.action + " " + std::to_string(p.x) + " " + std::to_string(p.y) + "\n";
+        script += "at " + std::to_string(p.at) + " " + p.action + " " + std::to_string(p.x) + " " +
+                  std::to_string(p.y) + "\n";
         cursors.push_back(R"({"event":"cursor","t_ms":)" + std::to_string(p.at) + R"(,"shape":")" + p.shape + "\"}");
     }
     const ShowLog log = recordShow("", script);
     ASSERT_EQ(log.status, 0) << log.errors;
-    std::vector<std::string> logged = mainThreadEvents(log, true);
-    logged.erase(std::remove_if(logged.begin(), logged.end(),
-                                [](const std::string &line) { return stringField(line, "event") != "cursor"; }),
-                 logged.end());
-    EXPECT_EQ(logged, cursors);
-    EXPECT_EQ(mainThreadEvents(log), launch(19250, kUrl + " ") + launch(19300, kUrl + " ") +
-                                         launch(24100, kUrl + " ") + launch(27520, kUrl) + ending(27520));
+    EXPECT_EQ(mainThreadEvents(log, true), cursors);
+    EXPECT_EQ(mainThreadEvents(log), launch(19250, kUrl + " ") + launch(19300, kUrl + " ") + launch(24100, kUrl + " ") +
+                                         launch(27520, kUrl) + ending(27520));
 }
 
-TEST(Controls, EachMenuCommand)
+// Esc in each scene ends the show at once; each menu command at 24100; the page opens at 27520,
+// four seconds after the badge came to rest, unless the show has ended.
+TEST(Controls, EscEachMenuCommandAndTheExitTimer)
 {
-    const std::string menu = R"({"event":"menu","t_ms":24100,)" + kMenu + R"(,"x":10,"y":20})";
+    const std::vector<std::string> menu = {R"({"event":"menu","t_ms":24100,)" + kMenu + R"(,"x":10,"y":20})"};
+    const std::string answer = "at 24100 click right 10 20 menu ";
+    const std::vector<std::string> mail = {R"({"event":"shell","t_ms":24100,"verb":null,"file":")" + kMail +
+                                           R"(","params":null,"dir":"C:\\WINDOWS"})"};
+    const std::vector<std::string> timersEnd = launch(27520, kUrl) + ending(27520);
+    // With nothing registered for HTML files, the URL itself is opened.
+    const std::vector<std::string> openTheUrl = {R"({"event":"probe","t_ms":27520,"bytes":13})",
+                                                 R"({"event":"shell","t_ms":27520,"verb":"open","file":")" + kUrl +
+                                                     R"(","params":null,"dir":null})"};
     const struct {
-        const char *answer;
-        std::vector<std::string> then; // what follows the menu at 24100
+        std::string options, script;
+        std::vector<std::string> expected;
     } cases[] = {
-        {"40001",
-         {R"({"event":"shell","t_ms":24100,"verb":null,"file":")" + kMail + R"(","params":null,"dir":"C:\\WINDOWS"})"}},
-        {"40002", launch(24100, kUrl + " ")},
-        {"40003", ending(24100)},
-        {"none", {}},
-        {"40009", {}},
+        {"", "at 1000 key escape", ending(1000)},
+        {"", "at 3100 key escape", ending(3100)},
+        {"", "at 9010 key escape", ending(9010)},
+        {"", "at 20000 key escape", ending(20000)},
+        {"", answer + "40001", menu + mail + timersEnd},
+        {"", answer + "40002", menu + launch(24100, kUrl + " ") + timersEnd},
+        {"", answer + "40003", menu + ending(24100)},
+        {"", answer + "none", menu + timersEnd},
+        {"", answer + "40009", menu + timersEnd},
+        {"--no-browser", "", openTheUrl + ending(27520)},
     };
     for (const auto &c : cases) {
-        SCOPED_TRACE(c.answer);
-        const ShowLog log = recordShow("", std::string("at 24100 click right 10 20 menu ") + c.answer + "\n");
+        SCOPED_TRACE(c.options + c.script);
+        const ShowLog log = recordShow(c.options, c.script.empty() ? "" : c.script + "\n");
         ASSERT_EQ(log.status, 0) << log.errors;
-        std::vector<std::string> expected = std::vector<std::string>{menu} + c.then;
-        if (std::string(c.answer) != "40003")
-            expected = expected + launch(27520, kUrl) + ending(27520);
-        EXPECT_EQ(mainThreadEvents(log), expected);
+        EXPECT_EQ(mainThreadEvents(log), c.expected);
+        // No frame begins after the end, and the last began within a frame's sleep before it.
+        const long long end = *intField(log.events.back(), "t_ms");
+        const std::string &last = log.frames.back();
+        EXPECT_GT(*intField(last, "t_ms"), end - *intField(last, "frameDelay"));
+        EXPECT_LE(*intField(last, "t_ms"), end);
     }
 }
 
