@@ -40,7 +40,10 @@ int main(int argc, char **argv)
     auto backend = openBackend(error);
     if (!backend) {
         std::fprintf(stderr, "howdy: %s\n", error.c_str());
-        return 1;
+        // A connection that never answered is still being waited for on its own thread: the
+        // libraries' exit handlers would free what it uses.
+        std::fflush(nullptr);
+        std::_Exit(1);
     }
     win32::Backend *host = backend.get();
     win32::installBackend(std::move(backend));

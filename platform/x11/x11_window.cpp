@@ -96,6 +96,9 @@ std::unique_ptr<X11Backend> X11Backend::open(std::string &error)
     Display *d = backend->display_;
     backend->screen_ = DefaultScreen(d);
     backend->root_ = RootWindow(d, backend->screen_);
+    // The keyboard from the first moment: keys pressed while the snapshot is taken wait for the
+    // overlay.
+    backend->wantKeyboard(backend->root_);
     backend->visual_ = DefaultVisual(d, backend->screen_);
     if (DefaultDepth(d, backend->screen_) < 24 || backend->visual_->red_mask != 0xFF0000 ||
         backend->visual_->green_mask != 0xFF00 || backend->visual_->blue_mask != 0xFF) {
@@ -117,9 +120,7 @@ std::unique_ptr<X11Backend> X11Backend::open(std::string &error)
     backend->managed_ = windowManagerRuns(d, backend->root_);
     backend->arrow_ = XCreateFontCursor(d, XC_left_ptr);
 
-    // The keyboard from the first moment: keys pressed while the snapshot is taken wait for the
-    // overlay. The events thread is never stopped; it ends with the process.
-    backend->wantKeyboard(backend->root_);
+    // The events thread is never stopped; it ends with the process.
     std::thread([raw = backend.get()] { raw->runEvents(); }).detach();
     return backend;
 }
