@@ -143,7 +143,7 @@ menu_box
 [ "$x+$y" = 10+10 ] || fail "the menu is at $box from (590, 290), not at the pointer (600, 300)"
 [ "$w" -ge 140 ] && [ "$h" -ge 60 ] && [ "$h" -le 100 ] || fail "the menu is $box: not three rows"
 menu_dismissed() {
-    within 4000 'grim -o HEADLESS-1 "$work/dismissed.png" &&
+    within 10000 'grim -o HEADLESS-1 "$work/dismissed.png" &&
         [ "$(differ ${w}x$h+600+300 "$work/dismissed.png" "$work/no-menu.png")" = 0 ]' || fail "$1 left the menu up"
     kill -0 "$pid" 2>/dev/null || fail "$1 on the menu ended the show"
 }
@@ -157,7 +157,7 @@ menu_dismissed "a click beside it"
 menu_box
 pointer move 640 $((300 + h * 5 / 6))
 pointer click left
-ended "the menu's Exit" 5000
+ended "the menu's Exit" 10000
 
 # The output named by HOWDY_OUTPUT is covered, not the focused one. The compositor dies mid-show:
 # howdy ends within a second, with status 1.
