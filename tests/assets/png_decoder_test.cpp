@@ -135,6 +135,13 @@ TEST(Decoder, EachBrokenImageIsRefusedForItsReason)
     auto idat = std::size_t(std::search(png.begin(), png.end(), std::begin("IDAT"), std::end("IDAT") - 1) - png.begin());
     for (std::size_t i = 4; i < 14; ++i)
         corrupt[idat + i] ^= 0x5A;
+    auto oneShort = png; // a whole stream one byte short of the last row
+    auto raw = scanlines(pattern(8, 8));
+    raw.pop_back();
+    auto shortIdat = pngChunk("IDAT", deflateStream(raw));
+    std::size_t idatLength = std::size_t(png[idat - 4]) << 24 | png[idat - 3] << 16 | png[idat - 2] << 8 | png[idat - 1];
+    oneShort.erase(oneShort.begin() + long(idat) - 4, oneShort.begin() + long(idat + idatLength) + 8);
+    oneShort.insert(oneShort.begin() + long(idat) - 4, shortIdat.begin(), shortIdat.end());
 
     using R = PngRefusal;
     const std::tuple<const char *, std::vector<std::uint8_t>, PngRefusal> cases[] = {
@@ -154,6 +161,7 @@ TEST(Decoder, EachBrokenImageIsRefusedForItsReason)
         // A whole stream with fewer rows than the header promises: the rest would be whatever
         // the heap held.
         {"short image data", changed([](PngImage &i) { i.height = 12, i.storedRows = 8; }), R::ShortImageData},
+        {"image data one byte short", oneShort, R::ShortImageData},
         {"filter 5", changed([](PngImage &i) { i.filters = {0, 0, 5}; }), R::BadFilter},
     };
     for (const auto &[what, file, reason] : cases) {
