@@ -139,7 +139,8 @@ TEST(Decoder, EachBrokenImageIsRefusedForItsReason)
     auto raw = scanlines(pattern(8, 8));
     raw.pop_back();
     auto shortIdat = pngChunk("IDAT", deflateStream(raw));
-    std::size_t idatLength = std::size_t(png[idat - 4]) << 24 | png[idat - 3] << 16 | png[idat - 2] << 8 | png[idat - 1];
+    std::size_t idatLength =
+        std::size_t(png[idat - 4]) << 24 | png[idat - 3] << 16 | png[idat - 2] << 8 | png[idat - 1];
     oneShort.erase(oneShort.begin() + long(idat) - 4, oneShort.begin() + long(idat + idatLength) + 8);
     oneShort.insert(oneShort.begin() + long(idat) - 4, shortIdat.begin(), shortIdat.end());
 
