@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include <functional>
+#include <map>
 #include <vector>
 
 namespace {
@@ -95,86 +95,68 @@ TEST(PopupMenu, KeysAndThePointerChooseOnlyChoosableItems)
     PopupMenu shape = popup();
     auto [width, height] = shape.size();
     POINT first = middleOf(shape, 0);
-    // Up, Down, Home, End, Return and eXit (Escape), a letter each.
-    auto keys = [](std::string keys) {
-        return [=](PopupMenu &menu) {
-            for (char key : keys)
-                menu.keyPressed(Key(std::string("UDHERX").find(key)));
-        };
-    };
-    auto click = [&](POINT at) {
-        return [=](PopupMenu &menu) {
-            menu.pointerMoved(first);
-            EXPECT_FALSE(menu.buttonPressed(at));
-            EXPECT_TRUE(menu.pointerMoved(at));
-            menu.buttonReleased(at);
-        };
-    };
-    auto pressAt = [](POINT at) {
-        return [=](PopupMenu &menu) {
-            menu.keyPressed(Key::Down);
-            menu.buttonPressed(at);
-        };
-    };
+    // Up, Down, Home, End, Return and eXit (Escape) are keys; 0 to 4 click that item, 'b' the top
+    // border; 'l', 't', 'r' and 's' press outside, left, top, right and below.
+    const std::string keys = "UDHERX";
+    const std::map<char, POINT> outside = {{'l', {-1, 5}}, {'t', {5, -1}}, {'r', {width, 5}}, {'s', {5, height}}};
     const struct {
-        std::function<void(PopupMenu &)> input;
+        std::string input;
         int highlighted; // when still open
         bool closed;
         UINT command;
     } cases[] = {
-        {keys(""), -1, false, 0},   {keys("D"), 0, false, 0},      {keys("U"), 4, false, 0},
-        {keys("DD"), 3, false, 0},  {keys("DDD"), 4, false, 0},    {keys("DDDD"), 0, false, 0},
-        {keys("DU"), 4, false, 0},  {keys("EU"), 3, false, 0},     {keys("EUU"), 0, false, 0},
-        {keys("EH"), 0, false, 0},  {keys("ER"), 0, true, 40003},  {keys("R"), -1, false, 0},
-        {keys("DX"), 0, true, 0},   {click(middleOf(shape, 3)), 0, true, 40002},
-        {click(middleOf(shape, 1)), -1, false, 0},  {click(middleOf(shape, 2)), -1, false, 0},
-        {click(POINT{width / 2, 0}), -1, false, 0}, {pressAt(POINT{-1, 5}), 0, true, 0},
-        {pressAt(POINT{5, -1}), 0, true, 0},        {pressAt(POINT{width, 5}), 0, true, 0},
-        {pressAt(POINT{5, height}), 0, true, 0},
+        {"", -1, false, 0},     {"D", 0, false, 0},  {"U", 4, false, 0},  {"DD", 3, false, 0},   {"DDD", 4, false, 0},
+        {"DDDD", 0, false, 0},  {"DU", 4, false, 0}, {"EU", 3, false, 0}, {"EUU", 0, false, 0},  {"EH", 0, false, 0},
+        {"ER", 0, true, 40003}, {"R", -1, false, 0}, {"DX", 0, true, 0},  {"3", 0, true, 40002}, {"1", -1, false, 0},
+        {"2", -1, false, 0},    {"b", -1, false, 0}, {"Dl", 0, true, 0},  {"Dt", 0, true, 0},    {"Dr", 0, true, 0},
+        {"Ds", 0, true, 0},
     };
-    for (std::size_t i = 0; i < std::size(cases); ++i) {
+    for (const auto &c : cases) {
         PopupMenu menu = popup();
-        cases[i].input(menu);
+        for (char step : c.input) {
+            if (keys.find(step) != std::string::npos) {
+                menu.keyPressed(Key(keys.find(step)));
+            } else if (outside.count(step)) {
+                menu.buttonPressed(outside.at(step));
+            } else {
+                POINT at = step == 'b' ? POINT{width / 2, 0} : middleOf(shape, step - '0');
+                menu.pointerMoved(first);
+                EXPECT_FALSE(menu.buttonPressed(at));
+                EXPECT_TRUE(menu.pointerMoved(at));
+                menu.buttonReleased(at);
+            }
+        }
         if (menu.closed())
-            EXPECT_FALSE(menu.keyPressed(Key::Down) || menu.buttonReleased(first)) << i;
+            EXPECT_FALSE(menu.keyPressed(Key::Down) || menu.buttonReleased(first)) << c.input;
         else
-            EXPECT_EQ(menu.highlighted(), cases[i].highlighted) << i;
-        EXPECT_EQ(std::pair(menu.closed(), menu.command()), std::pair(cases[i].closed, cases[i].command)) << i;
+            EXPECT_EQ(menu.highlighted(), c.highlighted) << c.input;
+        EXPECT_EQ(std::pair(menu.closed(), menu.command()), std::pair(c.closed, c.command)) << c.input;
     }
     PopupMenu grayedOnly = popup({{"", 0, MF_SEPARATOR, nullptr}, {"Print", 4, MF_GRAYED, nullptr}});
     EXPECT_FALSE(grayedOnly.keyPressed(Key::Down));
     EXPECT_EQ(grayedOnly.highlighted(), -1);
 }
 
-TEST(PopupMenu, PaintDrawsBorderTextAndTheHighlight)
+// The frame, the captions' rows and the highlight under the pointer are read off the screen by
+// the X11 and Wayland show checks; here, each caption's band holds pixels darker than mid grey,
+// and anti-aliased ones between.
+TEST(PopupMenu, PaintDrawsTheCaptionsSmoothly)
 {
     PopupMenu menu = popup();
     auto [width, height] = menu.size();
     std::vector<std::uint32_t> pixels(std::size_t(width * height));
-    win32::Surface surface{reinterpret_cast<std::uint8_t *>(pixels.data()), width, height, width * 4, 32};
-    auto at = [&](int x, int y) { return pixels[std::size_t(y * width + x)]; };
-    menu.paint(surface);
-    std::uint32_t border = at(0, 0), background = at(width / 2, 2);
-    EXPECT_NE(border, background);
-    EXPECT_EQ(at(width - 1, height - 1), border);
-    // Each caption's band holds pixels darker than mid grey, and anti-aliased ones between.
+    menu.paint(win32::Surface{reinterpret_cast<std::uint8_t *>(pixels.data()), width, height, width * 4, 32});
     for (int index : {0, 3, 4}) {
         int dark = 0, between = 0;
         for (int y = middleOf(menu, index).y - 8; y <= middleOf(menu, index).y + 8; ++y)
             for (int x = 2; x < width - 2; ++x) {
-                std::uint32_t green = (at(x, y) >> 8) & 0xFF;
+                std::uint32_t green = (pixels[std::size_t(y * width + x)] >> 8) & 0xFF;
                 dark += green < 0x80;
                 between += green > 0x30 && green < 0xE0;
             }
         EXPECT_GT(dark, 20) << "caption " << index;
         EXPECT_GT(between, 10) << "caption " << index;
     }
-    // The highlighted row is filled; the others keep the background at the same column.
-    menu.pointerMoved(middleOf(menu, 3));
-    menu.paint(surface);
-    EXPECT_NE(at(width - 6, middleOf(menu, 3).y), background);
-    EXPECT_EQ(at(width - 6, middleOf(menu, 0).y), background);
-    EXPECT_EQ(at(0, middleOf(menu, 3).y), border);
 }
 
 } // namespace

@@ -13,12 +13,13 @@
 
 namespace {
 
-#ifdef _WIN32
 // Wine answers GetGuiResources with 0. Like Windows, it keeps every GDI object in a table that
 // the process environment block (at gs:0x60) points to, at 0xF8; in Wine the table holds this
 // process's objects alone, and a deleted object's entry loses its type.
-DWORD objectsInSharedTable()
+DWORD gdiObjects()
 {
+    DWORD count = GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS);
+#ifdef _WIN32
     struct Entry {
         unsigned long long object;
         unsigned long owner;
@@ -30,21 +31,9 @@ DWORD objectsInSharedTable()
     const unsigned char *peb;
     asm("movq %%gs:0x60, %0" : "=r"(peb));
     const auto *table = *reinterpret_cast<const Entry *const *>(peb + 0xF8);
-    if (!table)
-        return 0;
-    DWORD count = 0;
-    for (int i = 0; i < 0x10000; ++i)
-        count += table[i].type != 0;
-    return count;
-}
-#endif
-
-DWORD gdiObjects()
-{
-    DWORD count = GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS);
-#ifdef _WIN32
-    if (count == 0)
-        count = objectsInSharedTable();
+    if (count == 0 && table)
+        for (int i = 0; i < 0x10000; ++i)
+            count += table[i].type != 0;
 #endif
     return count;
 }

@@ -18,8 +18,7 @@ std::uint8_t paeth(int a, int b, int c)
     return std::uint8_t(pa <= pb && pa <= pc ? a : pb <= pc ? b : c);
 }
 
-} // namespace
-
+// The raw scanlines (filter byte + packed indices) the image's pixels make, filtered as asked.
 std::vector<std::uint8_t> scanlines(const PngImage &image)
 {
     std::size_t rowBytes = (std::size_t(image.width) * std::size_t(image.bitDepth) + 7) / 8;
@@ -52,6 +51,8 @@ std::vector<std::uint8_t> scanlines(const PngImage &image)
     return raw;
 }
 
+} // namespace
+
 std::vector<std::uint8_t> deflateStream(const std::vector<std::uint8_t> &raw, int paddingBlocks)
 {
     uLongf size = compressBound(uLong(raw.size()));
@@ -60,9 +61,8 @@ std::vector<std::uint8_t> deflateStream(const std::vector<std::uint8_t> &raw, in
     packed.resize(size);
     if (paddingBlocks == 0)
         return packed;
-    // A stored block of length 0 (not final) is 5 bytes: header bits padded to a byte, LEN, NLEN.
-    // zlib's own stream starts with its own block header bits, so put ours after the zlib header
-    // and before the first block, which starts on a byte boundary.
+    // An empty stored block (not final) is 5 bytes: header bits padded to a byte, LEN, NLEN; ours go
+    // after the zlib header, where zlib's first block starts on a byte boundary.
     std::vector<std::uint8_t> out(packed.begin(), packed.begin() + 2);
     for (int i = 0; i < paddingBlocks; ++i)
         out.insert(out.end(), {0x00, 0x00, 0x00, 0xFF, 0xFF});
@@ -88,7 +88,6 @@ std::vector<std::uint8_t> writePng(const PngImage &image)
     std::vector<std::uint8_t> file = {137, 80, 78, 71, 13, 10, 26, 10};
     auto append = [&](const std::vector<std::uint8_t> &chunk) { file.insert(file.end(), chunk.begin(), chunk.end()); };
     std::vector<std::uint8_t> header;
-    header.reserve(13);
     put32(header, std::uint32_t(image.width));
     put32(header, std::uint32_t(image.height));
     header.insert(header.end(), {std::uint8_t(image.bitDepth), std::uint8_t(image.colourType), 0, 0,
