@@ -18,7 +18,8 @@ std::uint8_t paeth(int a, int b, int c)
     return std::uint8_t(pa <= pb && pa <= pc ? a : pb <= pc ? b : c);
 }
 
-// The raw scanlines (filter byte + packed indices) the image's pixels make, filtered as asked.
+} // namespace
+
 std::vector<std::uint8_t> scanlines(const PngImage &image)
 {
     std::size_t rowBytes = (std::size_t(image.width) * std::size_t(image.bitDepth) + 7) / 8;
@@ -50,8 +51,6 @@ std::vector<std::uint8_t> scanlines(const PngImage &image)
     }
     return raw;
 }
-
-} // namespace
 
 std::vector<std::uint8_t> deflateStream(const std::vector<std::uint8_t> &raw, int paddingBlocks)
 {

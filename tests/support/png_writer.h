@@ -29,6 +29,9 @@ struct PngImage {
     int storedRows = -1;
 };
 
+// The raw scanlines (filter byte + packed indices) the image's pixels make, filtered as asked.
+std::vector<std::uint8_t> scanlines(const PngImage &image);
+
 // zlib's stream for `raw`, with `paddingBlocks` empty stored blocks first.
 std::vector<std::uint8_t> deflateStream(const std::vector<std::uint8_t> &raw, int paddingBlocks = 0);
 
