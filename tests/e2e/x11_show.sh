@@ -1,11 +1,11 @@
 #!/bin/sh
 # howdy under Xvfb, without a sound device. An Esc sent as soon as it holds the keyboard, while the
-# show is still being built and nothing is shown, ends a run at once. The overlay covers the screen under
-# its names and icon and shows the desktop it covers with the walker; the popup menu opens at the
-# pointer with its captions, highlights the item under the pointer and closes on Esc; in the
-# screen's corner it opens left of and above the pointer, and its Exit ends the show. A whole
-# show: the pulse; over the resting badge the pointer is the hand, off it the arrow; the exit
-# timer ends it. Nothing is written to standard error.
+# show is still being built and nothing is shown, ends a run at once. The overlay covers the screen
+# under its names and icon and shows the desktop it covers with the walker; the popup menu opens at
+# the pointer with its captions, highlights the item under the pointer and closes on Esc; in the
+# screen's corner it opens left of and above the pointer, and its Exit ends the show. A whole show:
+# the pulse; over the resting badge the pointer is the hand, off it the arrow; the exit timer ends
+# it. Nothing is written to standard error.
 # Usage: x11_show.sh HOWDY HOWDY_RECORD CURSOR_PROBE
 howdy=$1 record=$2 probe=$3
 . "$(dirname "$0")/lib.sh"
