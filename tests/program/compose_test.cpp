@@ -33,11 +33,6 @@ COLORREF desktop(int x, int y)
     return pixelAt(desktopSurface, x, y);
 }
 
-COLORREF composed(int x, int y)
-{
-    return pixelAt(composeSurface, x, y);
-}
-
 // Whether the sheet in this pair is opaque at (x, y) of its strip.
 bool opaque(HDC maskDC, int x, int y)
 {
@@ -69,7 +64,7 @@ int expectArea(RECT area, const Sprite &sprite, const std::function<COLORREF(int
             bool onSprite = sx >= 0 && sy >= 0 && sx < sprite.width && sy < sprite.height &&
                             opaque(sprite.mask, sprite.sheetX + sx, sy);
             COLORREF expected = onSprite ? pixelAt(sprite.image, sprite.sheetX + sx, sy) : under(x, y);
-            if (composed(x, y) != expected && ++wrong <= 5)
+            if (pixelAt(composeSurface, x, y) != expected && ++wrong <= 5)
                 ADD_FAILURE() << "at " << x << "," << y;
             drawn += expected != under(x, y);
         }
@@ -105,7 +100,7 @@ TEST(Compose, ThePulseTintsTheDesktopButNotTheSprites)
         {0, 0},           {300, 0},           {kWidth - 1, 0},          {0, 400}, {kWidth - 1, 400},
         {0, kHeight - 1}, {300, kHeight - 1}, {kWidth - 1, kHeight - 1}};
     for (auto [x, y] : border)
-        EXPECT_EQ(composed(x, y), RGB(0, 0, 0)) << x << "," << y;
+        EXPECT_EQ(pixelAt(composeSurface, x, y), RGB(0, 0, 0)) << x << "," << y;
     // Each channel steps by 5 and wraps from 250 to 150, red first.
     const std::pair<int, COLORREF> later[] = {
         {5, RGB(150, 205, 175)}, {15, RGB(200, 150, 225)}, {21, RGB(230, 180, 150)}};
@@ -115,7 +110,7 @@ TEST(Compose, ThePulseTintsTheDesktopButNotTheSprites)
             renderFrame();
         SCOPED_TRACE(frame);
         for (auto [x, y] : {std::pair{500, 300}, std::pair{30, 750}, std::pair{1000, 20}})
-            EXPECT_EQ(composed(x, y), tinted(colour, x, y)) << x << "," << y;
+            EXPECT_EQ(pixelAt(composeSurface, x, y), tinted(colour, x, y)) << x << "," << y;
     }
 }
 
@@ -131,7 +126,7 @@ void expectPatch(int patchTop, int frameX, int frameHeight)
     int patched = 0;
     for (int y = patchTop; y < kHeight; ++y)
         for (int x = 0; x < 58; ++x)
-            patched += composed(x, y) == grey && desktop(x, y) != grey;
+            patched += pixelAt(composeSurface, x, y) == grey && desktop(x, y) != grey;
     if (patchTop < kHeight) {
         EXPECT_GT(patched, 50) << "the patch covers some of the Start button";
     }
