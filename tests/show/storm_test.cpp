@@ -10,7 +10,6 @@
 #include <map>
 #include <optional>
 #include <random>
-#include <sstream>
 
 namespace {
 
@@ -22,14 +21,11 @@ struct Action {
     // The line of the input script that makes it at time `at`.
     std::string line(long long at) const
     {
-        const char *verbs[] = {"move", "click left", "click right"};
-        std::ostringstream text;
-        text << "at " << at << " ";
+        const char *verbs[] = {"move", "click left", "click right", "key"};
+        const std::string text = "at " + std::to_string(at) + " " + verbs[kind] + " ";
         if (kind == Key)
-            text << "key " << word << "\n";
-        else
-            text << verbs[kind] << " " << x << " " << y << (word.empty() ? "" : " menu ") << word << "\n";
-        return text.str();
+            return text + word + "\n";
+        return text + std::to_string(x) + " " + std::to_string(y) + (word.empty() ? "" : " menu " + word) + "\n";
     }
 };
 
