@@ -123,12 +123,9 @@ TEST(BrokenMedia, TheShowKeepsItsCourseWithAnyOneResourceHiddenOrCorrupted)
             if (isSheet && LOWORD(broken.name) == 113) {
                 std::istringstream lines(shown);
                 int frames = 0, bare = 0;
-                for (std::string line; frames < 25 && std::getline(lines, line);) {
-                    if (line.starts_with("frame ")) {
-                        ++frames;
+                for (std::string line; frames < 25 && std::getline(lines, line);)
+                    if (line.starts_with("frame ") && ++frames)
                         bare += line.ends_with(" desktop");
-                    }
-                }
                 EXPECT_EQ(bare, 25);
             }
         }
