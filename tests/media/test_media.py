@@ -81,7 +81,6 @@ class Sheets(unittest.TestCase):
                 art = sum(1 for row in rows for c in row if c != key)
                 self.assertGreater(art, 150, '%s frame %d is (nearly) empty' % (name, f))
                 self.assertTrue(f == 0 or rows != frames[f - 1], '%s frames %d and %d are the same' % (name, f - 1, f))
-                # the walkers stand on the bottom row
                 self.assertTrue(name not in WALKERS or any(c != key for c in rows[-1]),
                                 '%s frame %d does not reach the bottom row' % (name, f))
 
@@ -101,9 +100,8 @@ class Sheets(unittest.TestCase):
         upright = [bbox(rows, RED) for rows in self.frames['start-upright.png'][1:]]
         tilt = [bbox(rows, RED) for rows in self.frames['start-tilt.png'][1:]]
         for name, boxes in (('start-upright', upright), ('start-tilt', tilt)):
-            # the button rises: its top climbs from frame to frame
             tops = [y0 for _, y0, _, _ in boxes]
-            self.assertEqual(tops, sorted(set(tops), reverse=True), '%s: not rising' % name)
+            self.assertEqual(tops, sorted(set(tops), reverse=True), '%s: not rising, frame to frame' % name)
         self.assertTrue(all(x1 - x0 <= 24 for x0, _, x1, _ in upright), 'start-upright: button not standing')
         self.assertTrue(50 <= upright[4][3] - upright[4][1] <= 60, 'start-upright: button not whole in frame 5')
         x0, y0, x1, y1 = tilt[4]
@@ -205,9 +203,6 @@ class Badge(unittest.TestCase):
     def test_host_is_read_from_the_header_and_drawn(self):
         text = '/* x */\n#define CAMPAIGN_HOST "hello.example"\n#define CAMPAIGN_PATH "/a"\n'
         self.assertEqual(badge.read_host(text), 'hello.example')
-        with open(os.path.join(RES, 'campaign.h')) as f:
-            header = f.read()
-        self.assertIn('"%s"' % badge.read_host(header), header)
         with self.assertRaises(ValueError):
             badge.read_host('#define CAMPAIGN_PATH "/a"\n')
         # and the badge shows it
