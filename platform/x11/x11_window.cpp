@@ -20,6 +20,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <mutex>
 
 namespace x11 {
 
@@ -35,9 +36,12 @@ int noteError(Display *, XErrorEvent *)
 }
 
 // A server that goes away takes the show with it: one line and status 1, as when the display
-// can't be opened. Xlib would print its own message and exit.
+// can't be opened. Xlib would print its own message and exit. Both connections notice the loss,
+// each on its own thread; the second waits here for the first to end the process.
 int connectionLost(Display *display)
 {
+    static std::mutex once;
+    once.lock();
     std::fprintf(stderr, "howdy: the X display '%s' went away\n", DisplayString(display));
     std::fflush(stderr);
     std::_Exit(1);
