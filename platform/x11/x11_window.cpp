@@ -273,11 +273,11 @@ void X11Backend::presentWindow(win32::Window &window, const RECT &changed)
     {
         std::lock_guard lock(mutex_);
         if (auto found = exposed_.find(native->xwindow); found != exposed_.end()) {
-            area = area.left < area.right ? unite(area, found->second) : found->second;
+            area = win32::unite(area, found->second);
             exposed_.erase(found);
         }
     }
-    if (area.left >= area.right || area.top >= area.bottom)
+    if (win32::isEmpty(area))
         return;
     unsigned width = unsigned(area.right - area.left), height = unsigned(area.bottom - area.top);
     if (native->usesShm) {

@@ -37,6 +37,14 @@ std::vector<std::string> mainThreadEvents(const ShowLog &log, bool cursors = fal
     return events;
 }
 
+// The same events, at time t.
+std::vector<std::string> at(std::vector<std::string> events, long long t)
+{
+    for (std::string &event : events)
+        event.replace(event.find("24100"), 5, std::to_string(t));
+    return events;
+}
+
 std::vector<std::string> operator+(std::vector<std::string> a, const std::vector<std::string> &b)
 {
     a.insert(a.end(), b.begin(), b.end());
@@ -82,8 +90,9 @@ TEST(Controls, OnlyTheBadgeUnderThePointerShowsTheHandAndOpensThePage)
                                          launch(27520, kUrl) + ending(27520));
 }
 
-// Esc in each scene ends the show at once; each menu command at 24100; the page opens at 27520,
-// four seconds after the badge came to rest, unless the show has ended.
+// Esc in each scene ends the show at once; each menu command at 24100, chosen at once or later by
+// keys or an answer; the page opens at 27520, four seconds after the badge came to rest, unless
+// the show has ended, and once only, even with a menu left open, which the end closes.
 TEST(Controls, EscEachMenuCommandAndTheExitTimer)
 {
     const std::vector<std::string> menu = {R"({"event":"menu","t_ms":24100,)" + kMenu + R"(,"x":10,"y":20})"};
@@ -108,6 +117,13 @@ TEST(Controls, EscEachMenuCommandAndTheExitTimer)
         {"", answer + "40003", menu + ending(24100)},
         {"", answer + "none", menu + timersEnd},
         {"", answer + "40009", menu + timersEnd},
+        {"", "at 24100 click right 10 20\nat 24200 key down\nat 24300 key enter", menu + at(mail, 24300) + timersEnd},
+        {"", "at 24100 click right 10 20\nat 24200 key end\nat 24250 key up\nat 24300 key return",
+         menu + launch(24300, kUrl + " ") + timersEnd},
+        {"", "at 24100 click right 10 20\nat 24200 key home\nat 24210 key a\nat 24300 menu 40003", menu + ending(24300)},
+        {"", "at 24100 click right 10 20\nat 24200 key escape\nat 24300 key enter", menu + timersEnd},
+        {"", "at 24100 click right 10 20\nat 24200 click right 10 20 menu 40003", menu + at(menu, 24200) + ending(24200)},
+        {"", "at 20000 click right 10 20", at(menu, 20000) + timersEnd},
         {"--no-browser", "", openTheUrl + ending(27520)},
     };
     for (const auto &c : cases) {
