@@ -7,19 +7,19 @@
 
 namespace wayland {
 
-namespace {
-
-void released(void *data, wl_buffer *)
-{
-    static_cast<ShmBuffer *>(data)->busy = false;
-}
-
-const wl_buffer_listener releaseListener{released};
-
-} // namespace
+struct ReleaseEvents {
+    static void released(void *data, wl_buffer *)
+    {
+        auto *buffer = static_cast<ShmBuffer *>(data);
+        buffer->busy = false;
+        if (buffer->released_)
+            buffer->released_();
+    }
+    static constexpr wl_buffer_listener listener{released};
+};
 
 std::unique_ptr<ShmBuffer> ShmBuffer::create(wl_shm *shm, int width, int height, std::uint32_t format,
-                                             std::ptrdiff_t stride)
+                                             std::ptrdiff_t stride, std::function<void()> released)
 {
     if (stride == 0)
         stride = std::ptrdiff_t(width) * 4;
@@ -32,23 +32,25 @@ std::unique_ptr<ShmBuffer> ShmBuffer::create(wl_shm *shm, int width, int height,
     result->height_ = height;
     result->stride_ = stride;
     result->bytes_ = std::size_t(stride) * std::size_t(height);
-    int fd = memfd_create("howdy", MFD_CLOEXEC);
-    if (fd < 0)
+    result->released_ = std::move(released);
+    // Kept open for mapAgain; the pages cost nothing until written.
+    result->fd_ = memfd_create("howdy", MFD_CLOEXEC);
+    if (result->fd_ < 0 || ftruncate(result->fd_, off_t(result->bytes_)) != 0)
         return nullptr;
-    void *memory = MAP_FAILED;
-    if (ftruncate(fd, off_t(result->bytes_)) == 0)
-        memory = mmap(nullptr, result->bytes_, PROT_READ | PROT_WRITE, MAP_SHARED, fd, 0);
-    if (memory == MAP_FAILED) {
-        close(fd);
+    result->data_ = result->mapAgain(nullptr);
+    if (!result->data_)
         return nullptr;
-    }
-    result->data_ = static_cast<std::uint8_t *>(memory);
-    wl_shm_pool *pool = wl_shm_create_pool(shm, fd, int(result->bytes_));
+    wl_shm_pool *pool = wl_shm_create_pool(shm, result->fd_, int(result->bytes_));
     result->buffer_ = wl_shm_pool_create_buffer(pool, 0, width, height, int(stride), format);
     wl_shm_pool_destroy(pool);
-    close(fd);
-    wl_buffer_add_listener(result->buffer_, &releaseListener, result.get());
+    wl_buffer_add_listener(result->buffer_, &ReleaseEvents::listener, result.get());
     return result;
+}
+
+std::uint8_t *ShmBuffer::mapAgain(void *address) const
+{
+    void *memory = mmap(address, bytes_, PROT_READ | PROT_WRITE, MAP_SHARED | (address ? MAP_FIXED : 0), fd_, 0);
+    return memory == MAP_FAILED ? nullptr : static_cast<std::uint8_t *>(memory);
 }
 
 ShmBuffer::~ShmBuffer()
@@ -57,6 +59,8 @@ ShmBuffer::~ShmBuffer()
         wl_buffer_destroy(buffer_);
     if (data_)
         munmap(data_, bytes_);
+    if (fd_ >= 0)
+        close(fd_);
 }
 
 } // namespace wayland
