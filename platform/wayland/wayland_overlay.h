@@ -103,15 +103,15 @@ private:
     bool configuredOnce_ = false;
     std::uint64_t configures_ = 0;
     Image snapshot_;
-    // The window's back store is one address that shows one of two buffers, `drawing`: while
-    // the compositor holds that one, the store moves to the other, which first takes what it
-    // lacks (`behind`). A compositor that releases a buffer once it has read it never sees the
-    // second used.
+    // The window's back store is the first buffer's memory. While the compositor holds it, the
+    // second, a stand-in, is handed over in its place once it has taken what it lacks (`behind`).
+    // A compositor that gives a buffer back once it has read it never sees the stand-in.
     std::array<std::unique_ptr<ShmBuffer>, 2> buffers_;
     std::uint8_t *store_ = nullptr;
     std::vector<std::uint32_t> unshown_; // the store when no buffer could be made
-    std::size_t drawing_ = 0;
     RECT behind_{};
+    // The stand-in was handed over last, and so holds the frame the compositor shows.
+    bool standInShown_ = false;
     // Drawn since the last commit.
     RECT pending_{};
     bool shown_ = false;

@@ -33,24 +33,23 @@ std::unique_ptr<ShmBuffer> ShmBuffer::create(wl_shm *shm, int width, int height,
     result->stride_ = stride;
     result->bytes_ = std::size_t(stride) * std::size_t(height);
     result->released_ = std::move(released);
-    // Kept open for mapAgain; the pages cost nothing until written.
-    result->fd_ = memfd_create("howdy", MFD_CLOEXEC);
-    if (result->fd_ < 0 || ftruncate(result->fd_, off_t(result->bytes_)) != 0)
+    int fd = memfd_create("howdy", MFD_CLOEXEC);
+    if (fd < 0)
         return nullptr;
-    result->data_ = result->mapAgain(nullptr);
-    if (!result->data_)
+    void *memory = MAP_FAILED;
+    if (ftruncate(fd, off_t(result->bytes_)) == 0)
+        memory = mmap(nullptr, result->bytes_, PROT_READ | PROT_WRITE, MAP_SHARED, fd, 0);
+    if (memory == MAP_FAILED) {
+        close(fd);
         return nullptr;
-    wl_shm_pool *pool = wl_shm_create_pool(shm, result->fd_, int(result->bytes_));
+    }
+    result->data_ = static_cast<std::uint8_t *>(memory);
+    wl_shm_pool *pool = wl_shm_create_pool(shm, fd, int(result->bytes_));
     result->buffer_ = wl_shm_pool_create_buffer(pool, 0, width, height, int(stride), format);
     wl_shm_pool_destroy(pool);
+    close(fd);
     wl_buffer_add_listener(result->buffer_, &ReleaseEvents::listener, result.get());
     return result;
-}
-
-std::uint8_t *ShmBuffer::mapAgain(void *address) const
-{
-    void *memory = mmap(address, bytes_, PROT_READ | PROT_WRITE, MAP_SHARED | (address ? MAP_FIXED : 0), fd_, 0);
-    return memory == MAP_FAILED ? nullptr : static_cast<std::uint8_t *>(memory);
 }
 
 ShmBuffer::~ShmBuffer()
@@ -59,8 +58,6 @@ ShmBuffer::~ShmBuffer()
         wl_buffer_destroy(buffer_);
     if (data_)
         munmap(data_, bytes_);
-    if (fd_ >= 0)
-        close(fd_);
 }
 
 } // namespace wayland

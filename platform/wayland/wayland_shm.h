@@ -29,11 +29,6 @@ public:
     int width() const { return width_; }
     int height() const { return height_; }
     std::ptrdiff_t stride() const { return stride_; }
-    std::size_t bytes() const { return bytes_; }
-
-    // Maps the same memory once more at `address`, over whatever was mapped there (anywhere when
-    // null), so that one address can show one buffer and then another; null on failure.
-    std::uint8_t *mapAgain(void *address) const;
 
     // Set when handed to the compositor; its release clears it (on the events thread).
     std::atomic<bool> busy{false};
@@ -45,7 +40,6 @@ private:
     wl_buffer *buffer_ = nullptr;
     std::uint8_t *data_ = nullptr;
     std::size_t bytes_ = 0;
-    int fd_ = -1;
     int width_ = 0;
     int height_ = 0;
     std::ptrdiff_t stride_ = 0;
