@@ -1,8 +1,8 @@
 // The overlay's window: its back store is the shared memory of the buffer the compositor is
 // handed, so that the program draws straight into what is shown, as on X11 with MIT-SHM. A buffer
 // the compositor holds is never written: a compositor that keeps the last buffer until it is
-// given another gets a stand-in with the same picture, which costs it no drawing, and gives the
-// store back. The screen the program reads is the snapshot until it has read it whole or the
+// given another gets a stand-in with the same picture, which costs it next to no drawing, and
+// gives the store back. The screen the program reads is the snapshot until it has read it whole or the
 // window shows, and the window after.
 #include "wayland_overlay.h"
 
@@ -66,7 +66,7 @@ win32::Surface Overlay::createStore(HWND handle, const std::string &title, COLOR
     std::lock_guard lock(mutex_);
     for (auto &buffer : buffers_)
         buffer = ShmBuffer::create(connection_.globals().shm, width_, height_, WL_SHM_FORMAT_XRGB8888, 0, [this] {
-            // Taken so that a drawing that has just found both buffers held can't miss it.
+            // Taken so that a drawing about to wait for a release can't miss it.
             { std::lock_guard released(mutex_); }
             changed_.notify_all();
         });
@@ -96,7 +96,7 @@ void Overlay::show(bool visible)
             return;
         if (!visible) {
             // Unmapped; mapping again starts over with a commit the compositor answers.
-            shown_ = false;
+            shown_ = standInShown_ = false;
             wl_surface_attach(surface_, nullptr, 0, 0);
             wl_surface_commit(surface_);
             connection_.flush();

@@ -86,12 +86,12 @@ for name in wayland x11; do
         END {
             line = "median  "
             for (i = 2; i <= fields; ++i) {
-                if (value[1, i] ~ /^[0-9.]+$/) {
+                if (value[1, i] ~ /^[0-9.]+\)?$/) {
                     n = 0
                     for (r = 1; r <= NR; ++r) { v[++n] = value[r, i] + 0 }
                     for (a = 1; a <= n; ++a) for (b = a + 1; b <= n; ++b) if (v[b] < v[a]) { t = v[a]; v[a] = v[b]; v[b] = t }
                     m = n % 2 ? v[(n + 1) / 2] : (v[n / 2] + v[n / 2 + 1]) / 2
-                    line = line sprintf(" %.2f", m)
+                    line = line sprintf(" %.2f", m) (value[1, i] ~ /\)$/ ? ")" : "")
                 } else {
                     line = line " " value[1, i]
                 }
