@@ -46,7 +46,7 @@ protected:
         win32::installBackend(std::make_unique<ScreenlessBackend>());
     }
 
-    // The launches the browser noted, once `count` have arrived (it starts detached).
+    // The launches the stand-ins noted, once `count` have arrived (they start detached).
     std::vector<std::string> launches(std::size_t count)
     {
         for (int i = 0; i < 100 && readLines(home / "launched").size() < count; ++i)
@@ -57,8 +57,8 @@ protected:
     ScratchFolder home;
 };
 
-// The exit timer and a click on the resting badge (under the pointer at 0, 0); the menu's second
-// item passes the badge's words, as the Controls tests read in the log.
+// The exit timer, and a click on the badge (at 0, 0, where the screenless pointer rests); the
+// menu's second item passes the badge's words, as the Controls tests read in the log.
 TEST_F(LiveDesktop, EachWayToThePageReachesTheRegisteredBrowserOrWithoutOneTheOpener)
 {
     showState.walkerScene = SCENE_BADGE;
