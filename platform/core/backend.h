@@ -1,6 +1,7 @@
 // What the layer needs from the host it runs on. One backend is installed per process, before
-// WinMain: x11 for the real desktop, headless for recordings and tests. The core holds the
-// Win32 state (handles, queues, GDI objects); a backend only shows, times and records it.
+// WinMain: x11 or wayland for the real desktop (both built on desktop/, what live Linux desktops
+// share), headless for recordings and tests. The core holds the Win32 state (handles, queues, GDI
+// objects, the menu loop); a backend only shows, times and records it.
 #pragma once
 
 #include "surface.h"

@@ -78,7 +78,6 @@ public:
     void createWindow(win32::Window &window, COLORREF background) override;
     void showWindow(win32::Window &window, bool visible) override;
     void presentWindow(win32::Window &window, const RECT &area) override;
-    void timerSet(UINT_PTR, UINT) override {}
     POINT cursorPosition() override;
     void setCursor(const win32::Cursor *cursor) override;
     void showMenu(const win32::Menu &menu, POINT at) override;

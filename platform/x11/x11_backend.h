@@ -67,15 +67,13 @@ public:
     void showWindow(win32::Window &window, bool visible) override;
     void prepareWindow(win32::Window &window) override;
     void presentWindow(win32::Window &window, const RECT &area) override;
-    void timerSet(UINT_PTR, UINT) override { timerSetAt_ = now(); }
     POINT cursorPosition() override;
     void setCursor(const win32::Cursor *cursor) override;
     void showMenu(const win32::Menu &menu, POINT at) override;
     void highlightMenu(int item) override;
     void hideMenu() override;
 
-    // The frames presented so far, when the first and the last were and when a timer was last
-    // set.
+    // The frames presented so far, when the first and the last were, and the desktop's summary.
     std::string runSummary() override;
 
 private:
@@ -148,7 +146,7 @@ private:
     GC menuGc_ = nullptr;
 
     std::atomic<long> frames_ = 0;
-    std::atomic<std::int64_t> firstFrame_ = 0, lastFrame_ = 0, timerSetAt_ = -1;
+    std::atomic<std::int64_t> firstFrame_ = 0, lastFrame_ = 0;
 };
 
 } // namespace x11
