@@ -65,6 +65,8 @@ LRESULT CALLBACK mainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
         return 0;
     case WM_DESTROY:
         PlaySoundA(nullptr, nullptr, SND_PURGE);
+        // A menu left open would keep its modal loop, and with it the program, running.
+        EndMenu();
         PostQuitMessage(0);
         return 0;
     // Every way out sends WM_DESTROY; the window itself stays until the process ends.
@@ -75,6 +77,8 @@ LRESULT CALLBACK mainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
     case WM_TIMER:
         // The exit timer, armed when the badge comes to rest.
         if (wParam == EXIT_TIMER) {
+            // Once only, whatever keeps the program running after this.
+            KillTimer(window, EXIT_TIMER);
             openCampaignUrl(campaignUrl);
             SendMessageA(window, WM_DESTROY, 0, 0);
         }

@@ -1,6 +1,7 @@
 // What the layer needs from the host it runs on. One backend is installed per process, before
-// WinMain: x11 for the real desktop, headless for recordings and tests. The core holds the
-// Win32 state (handles, queues, GDI objects); a backend only shows, times and records it.
+// WinMain: x11 or wayland for the real desktop (both built on desktop/, what live Linux desktops
+// share), headless for recordings and tests. The core holds the Win32 state (handles, queues, GDI
+// objects, the menu loop); a backend only shows, times and records it.
 #pragma once
 
 #include "surface.h"
@@ -87,9 +88,13 @@ public:
     // The pointer: where it is, in screen pixels, and the cursor it shows (null: the arrow).
     virtual POINT cursorPosition() = 0;
     virtual void setCursor(const Cursor *cursor) = 0;
-    // Shows the popup menu with its top-left corner at (x, y) and returns the command chosen,
-    // 0 when it is dismissed.
-    virtual UINT trackPopupMenu(const Menu &menu, int x, int y, HWND owner) = 0;
+    // The popup menu that TrackPopupMenu runs, one at a time: shown with its top-left corner at
+    // `at` (or moved to stay on the screen) and no item highlighted, until hideMenu. While it is
+    // up the backend hands its input to deliverMenuInput; highlightMenu shows row `item`
+    // highlighted (-1: none). Called on the tracking thread.
+    virtual void showMenu(const Menu &menu, POINT at) = 0;
+    virtual void highlightMenu(int item) = 0;
+    virtual void hideMenu() = 0;
 
     // Drive C: of Windows paths, of which only the root holds files. Opens the file `name`
     // there with open(2)'s flags, never following a symbolic link, and returns a descriptor, or

@@ -2,6 +2,7 @@
 #include "backend.h"
 #include "gdi.h"
 #include "raster.h"
+#include "rect.h"
 #include "user.h"
 
 #include <algorithm>
@@ -47,16 +48,6 @@ std::optional<Target> targetOf(HDC handle)
     t.brush = dc->brush->colour;
     t.pen = dc->pen->colour;
     return t;
-}
-
-RECT unite(const RECT &a, const RECT &b)
-{
-    if (a.left >= a.right || a.top >= a.bottom)
-        return b;
-    if (b.left >= b.right || b.top >= b.bottom)
-        return a;
-    return RECT{std::min(a.left, b.left), std::min(a.top, b.top), std::max(a.right, b.right),
-                std::max(a.bottom, b.bottom)};
 }
 
 // Gives a frame bitmap pixels of its own again, as the window's back store now holds them.

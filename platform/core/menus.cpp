@@ -1,8 +1,6 @@
-// LoadMenuA over the resource script's menu templates, GetSubMenu and TrackPopupMenu.
+// LoadMenuA over the resource script's menu templates, and GetSubMenu.
 #include "menus.h"
 
-#include "backend.h"
-#include "user.h"
 
 #include <cstring>
 
@@ -79,19 +77,4 @@ extern "C" HMENU WINAPI GetSubMenu(HMENU handle, int position)
     if (!menu || position < 0 || std::size_t(position) >= menu->items.size())
         return nullptr;
     return menu->items[std::size_t(position)].popup;
-}
-
-// The menu's top-left corner at (x, y); the command chosen comes back with TPM_RETURNCMD, else
-// as WM_COMMAND to the window.
-extern "C" BOOL WINAPI TrackPopupMenu(HMENU handle, UINT flags, int x, int y, int, HWND window, const RECT *)
-{
-    auto menu = handles().find<Menu>(handle);
-    if (!menu || !handles().find<Window>(window))
-        return FALSE;
-    UINT command = backend().trackPopupMenu(*menu, x, y, window);
-    if (flags & TPM_RETURNCMD)
-        return BOOL(command);
-    if (command)
-        postMessage(window, WM_COMMAND, command, 0);
-    return command ? TRUE : FALSE;
 }

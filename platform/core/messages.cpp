@@ -51,32 +51,66 @@ LRESULT callProcedure(HWND handle, UINT message, WPARAM wParam, LPARAM lParam)
     return window->procedure(handle, message, wParam, lParam);
 }
 
-// GetMessage's window and message-range filter.
-struct Filter {
-    HWND window;
-    UINT min, max;
+} // namespace
 
-    bool accepts(HWND hwnd, UINT message) const
-    {
-        if (window && hwnd != window)
-            return false;
-        if (min == 0 && max == 0)
-            return true;
-        return message >= min && message <= max;
+bool MessageFilter::accepts(HWND hwnd, UINT message) const
+{
+    if (window && hwnd != window)
+        return false;
+    if (min == 0 && max == 0)
+        return true;
+    return message >= min && message <= max;
+}
+
+Taken takeMessage(std::unique_lock<std::mutex> &lock, const MessageFilter &filter, bool takeQuit, MSG &msg)
+{
+    MessageQueue &queue = currentThread().queue;
+    // Messages sent from other threads run first, while this thread waits for its own.
+    if (!queue.sent.empty()) {
+        auto sent = queue.sent.front();
+        queue.sent.pop_front();
+        lock.unlock();
+        LRESULT result = callProcedure(sent->window, sent->message, sent->wParam, sent->lParam);
+        lock.lock();
+        sent->result = result;
+        sent->done = true;
+        backend().wake(*sent->sender);
+        return Taken::Sent;
     }
-};
+    auto found = std::find_if(queue.posted.begin(), queue.posted.end(),
+                              [&](const MSG &m) { return filter.accepts(m.hwnd, m.message); });
+    if (found != queue.posted.end()) {
+        msg = *found;
+        queue.posted.erase(found);
+        return Taken::Message;
+    }
+    if (takeQuit && queue.quitPosted) {
+        queue.quitPosted = false;
+        msg = MSG{nullptr, WM_QUIT, WPARAM(queue.quitCode), 0, DWORD(backend().now()), POINT{0, 0}};
+        return Taken::Quit;
+    }
+    // A timer that is due yields one WM_TIMER and starts its next interval from now.
+    std::int64_t now = backend().now();
+    for (auto &timer : queue.timers) {
+        if (timer.due <= now && filter.accepts(timer.window, WM_TIMER)) {
+            timer.due = now + timer.interval;
+            msg = MSG{timer.window, WM_TIMER, timer.id, reinterpret_cast<LPARAM>(timer.procedure), DWORD(now),
+                      POINT{0, 0}};
+            return Taken::Message;
+        }
+    }
+    return Taken::Nothing;
+}
 
 // Timers the filter turns away neither fire nor wake the thread.
-std::optional<std::int64_t> nextTimerDue(const MessageQueue &queue, const Filter &filter)
+std::optional<std::int64_t> nextTimerDue(const MessageFilter &filter)
 {
     std::optional<std::int64_t> due;
-    for (const auto &timer : queue.timers)
+    for (const auto &timer : currentThread().queue.timers)
         if (filter.accepts(timer.window, WM_TIMER) && (!due || timer.due < *due))
             due = timer.due;
     return due;
 }
-
-} // namespace
 
 } // namespace win32
 
@@ -86,46 +120,20 @@ extern "C" BOOL WINAPI GetMessageA(LPMSG msg, HWND window, UINT filterMin, UINT 
 {
     if (!msg)
         return -1;
-    ThreadState &self = currentThread();
-    MessageQueue &queue = self.queue;
-    const Filter filter{window, filterMin, filterMax};
+    const MessageFilter filter{window, filterMin, filterMax};
     std::unique_lock lock(userMutex());
     for (;;) {
-        // Messages sent from other threads run first, while this thread waits for its own.
-        if (!queue.sent.empty()) {
-            auto sent = queue.sent.front();
-            queue.sent.pop_front();
-            lock.unlock();
-            LRESULT result = callProcedure(sent->window, sent->message, sent->wParam, sent->lParam);
-            lock.lock();
-            sent->result = result;
-            sent->done = true;
-            backend().wake(*sent->sender);
+        switch (takeMessage(lock, filter, true, *msg)) {
+        case Taken::Message:
+            return TRUE;
+        case Taken::Quit:
+            return FALSE;
+        case Taken::Sent:
+            continue;
+        case Taken::Nothing:
+            backend().block(lock, currentThread(), nextTimerDue(filter));
             continue;
         }
-        auto found = std::find_if(queue.posted.begin(), queue.posted.end(),
-                                  [&](const MSG &m) { return filter.accepts(m.hwnd, m.message); });
-        if (found != queue.posted.end()) {
-            *msg = *found;
-            queue.posted.erase(found);
-            return TRUE;
-        }
-        if (queue.quitPosted) {
-            queue.quitPosted = false;
-            *msg = MSG{nullptr, WM_QUIT, WPARAM(queue.quitCode), 0, DWORD(backend().now()), POINT{0, 0}};
-            return FALSE;
-        }
-        // A timer that is due yields one WM_TIMER and starts its next interval from now.
-        std::int64_t now = backend().now();
-        for (auto &timer : queue.timers) {
-            if (timer.due <= now && filter.accepts(timer.window, WM_TIMER)) {
-                timer.due = now + timer.interval;
-                *msg = MSG{timer.window, WM_TIMER, timer.id, reinterpret_cast<LPARAM>(timer.procedure), DWORD(now),
-                           POINT{0, 0}};
-                return TRUE;
-            }
-        }
-        backend().block(lock, self, nextTimerDue(queue, filter));
     }
 }
 
@@ -194,4 +202,20 @@ extern "C" UINT_PTR WINAPI SetTimer(HWND handle, UINT_PTR id, UINT elapse, TIMER
     }
     backend().timerSet(id, elapse);
     return id;
+}
+
+// A WM_TIMER is made only when the message loop finds the timer due, so none is left over.
+extern "C" BOOL WINAPI KillTimer(HWND handle, UINT_PTR id)
+{
+    auto window = handles().find<Window>(handle);
+    if (!window)
+        return FALSE;
+    std::lock_guard lock(userMutex());
+    auto &timers = window->owner->queue.timers;
+    auto same = std::find_if(timers.begin(), timers.end(),
+                             [&](const Timer &t) { return t.window == handle && t.id == id; });
+    if (same == timers.end())
+        return FALSE;
+    timers.erase(same);
+    return TRUE;
 }

@@ -7,6 +7,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <vector>
 
 namespace win32 {
 
@@ -21,6 +22,16 @@ struct Surface {
     std::uint32_t *pixels(int y) const { return reinterpret_cast<std::uint32_t *>(row(y)); }
     bool monochrome() const { return bitsPerPixel == 1; }
     bool monoBit(int x, int y) const { return (row(y)[x >> 3] >> (7 - (x & 7))) & 1; }
+};
+
+// A picture that holds its own pixels: 32-bit BGRX (0x00RRGGBB words), rows top-down and packed.
+struct Image {
+    int width = 0;
+    int height = 0;
+    std::vector<std::uint32_t> pixels;
+
+    std::uint32_t at(int x, int y) const { return pixels[std::size_t(y) * std::size_t(width) + std::size_t(x)]; }
+    Surface surface() { return Surface{reinterpret_cast<std::uint8_t *>(pixels.data()), width, height, width * 4, 32}; }
 };
 
 inline std::ptrdiff_t strideFor(int width, int bitsPerPixel)

@@ -87,6 +87,23 @@ std::mutex &userMutex();
 ThreadState &currentThread();
 std::shared_ptr<ThreadState> currentThreadShared();
 
+// GetMessage's window and message-range filter.
+struct MessageFilter {
+    HWND window = nullptr;
+    UINT min = 0, max = 0;
+
+    bool accepts(HWND hwnd, UINT message) const;
+};
+
+enum class Taken { Sent, Message, Quit, Nothing };
+
+// The calling thread's next message, with userMutex held by `lock`: a message another thread
+// sent is run at once (the lock released meanwhile) and reported as Sent; else the first posted
+// message the filter takes; else WM_QUIT, if posted and `takeQuit`; else a due timer's WM_TIMER.
+Taken takeMessage(std::unique_lock<std::mutex> &lock, const MessageFilter &filter, bool takeQuit, MSG &msg);
+// When the next timer the filter takes falls due, for a thread about to wait.
+std::optional<std::int64_t> nextTimerDue(const MessageFilter &filter);
+
 // Posts a message to the queue of the window's thread and wakes that thread. The caller must
 // not hold userMutex. Returns false for a stale window handle.
 bool postMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);

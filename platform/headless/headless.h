@@ -15,22 +15,21 @@
 
 namespace headless {
 
-// A picture of 32-bit BGRX pixels, rows top-down and packed.
-struct Image {
-    int width = 0;
-    int height = 0;
-    std::vector<std::uint32_t> pixels;
-};
+using win32::Image;
 
+// A Menu event answers the popup menu that is up; while one is up, the menu loop takes the keys
+// and the clicks, as on Windows (see TrackPopupMenu).
 struct InputEvent {
-    enum class Type { Key, Move, Click };
+    enum class Type { Key, Move, Click, Menu };
     std::int64_t at = 0;
     Type type = Type::Key;
     int virtualKey = 0;
     int x = 0;
     int y = 0;
     bool rightButton = false;
-    // For a right click: the command the popup menu it opens returns (0 dismisses it).
+    // For a right click, the command the popup menu it opens returns at once, and for a Menu
+    // event the answer to the menu that is up (0 dismisses it). A right click without one leaves
+    // its menu open.
     std::optional<int> menuCommand;
 };
 

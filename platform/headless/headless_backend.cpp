@@ -5,7 +5,7 @@
 #include "headless_scheduler.h"
 
 #include "../core/backend.h"
-#include "../core/menus.h"
+#include "../core/menu_loop.h"
 #include "../core/resources.h"
 #include "../core/user.h"
 
@@ -179,20 +179,28 @@ public:
         note(Event{"cursor", now(), onMainThread(), {{"shape", cursor ? cursor->name : std::string("none")}}});
     }
 
-    // Answered by the script's "menu" word of the right click that opened it; dismissed without.
-    UINT trackPopupMenu(const win32::Menu &menu, int x, int y, HWND) override
+    // Answered at once by the script's "menu" word of the right click that opened it; without one
+    // it stays up for the script's later lines.
+    void showMenu(const win32::Menu &menu, POINT at) override
     {
         std::vector<std::string> items;
         for (const auto &item : menu.items)
             items.push_back(item.text);
-        note(Event{"menu", now(), onMainThread(), {{"items", items}, {"x", std::int64_t(x)}, {"y", std::int64_t(y)}}});
-        std::lock_guard lock(inputMutex_);
-        if (menuAnswers_.empty())
-            return 0;
-        int answer = menuAnswers_.front();
-        menuAnswers_.pop_front();
-        return UINT(answer);
+        note(Event{"menu", now(), onMainThread(), {{"items", items}, {"x", std::int64_t(at.x)}, {"y", std::int64_t(at.y)}}});
+        std::optional<int> answer;
+        {
+            std::lock_guard lock(inputMutex_);
+            if (!menuAnswers_.empty()) {
+                answer = menuAnswers_.front();
+                menuAnswers_.pop_front();
+            }
+        }
+        if (answer)
+            win32::deliverMenuInput(win32::MenuInput{win32::MenuInput::Kind::Choose, -1, false, 0, UINT(*answer)});
     }
+
+    void highlightMenu(int) override {}
+    void hideMenu() override {}
 
     int openDriveFile(const std::string &name, int flags) override { return drive_.open(name, flags); }
     bool removeDriveFile(const std::string &name) override { return drive_.remove(name); }
@@ -296,6 +304,11 @@ private:
     {
         while (nextInput_ < input_.size() && input_[nextInput_].at <= now) {
             const InputEvent &event = input_[nextInput_++];
+            if (event.type == InputEvent::Type::Menu) {
+                win32::deliverMenuInput(
+                    win32::MenuInput{win32::MenuInput::Kind::Choose, -1, false, 0, UINT(*event.menuCommand)});
+                continue;
+            }
             auto window = target(event);
             if (!window)
                 continue;
@@ -310,7 +323,7 @@ private:
                 std::lock_guard lock(inputMutex_);
                 pointer_ = POINT{event.x, event.y};
                 if (event.type == InputEvent::Type::Click && event.rightButton)
-                    menuAnswers_.push_back(event.menuCommand.value_or(0));
+                    menuAnswers_.push_back(event.menuCommand);
             }
             win32::postMessage(h, WM_MOUSEMOVE, 0, where);
             if (event.type == InputEvent::Type::Click) {
@@ -337,7 +350,8 @@ private:
     bool browser_;
     std::mutex inputMutex_;
     POINT pointer_{0, 0};
-    std::deque<int> menuAnswers_;
+    // Each right click's answer for the menu it opens, if it gave one.
+    std::deque<std::optional<int>> menuAnswers_;
     MemoryDrive drive_;
     Observer *observer_;
     Scheduler scheduler_;

@@ -1,5 +1,6 @@
 // The input script of a headless run: "at <ms> key <name>", "at <ms> move <x> <y>",
-// "at <ms> click left|right <x> <y> [menu <command>|none]"; '#' starts a comment.
+// "at <ms> click left|right <x> <y> [menu <command>|none]", "at <ms> menu <command>|none"; '#'
+// starts a comment.
 #include "headless.h"
 
 #include <windows.h>
@@ -19,7 +20,15 @@ std::optional<int> virtualKey(const std::string &name)
     if (name == "space")
         return 0x20;
     if (name == "enter" || name == "return")
-        return 0x0D;
+        return VK_RETURN;
+    if (name == "up")
+        return VK_UP;
+    if (name == "down")
+        return VK_DOWN;
+    if (name == "home")
+        return VK_HOME;
+    if (name == "end")
+        return VK_END;
     if (name.size() == 1 && std::isalpha(static_cast<unsigned char>(name[0])))
         return std::toupper(static_cast<unsigned char>(name[0]));
     if (name.size() == 1 && std::isdigit(static_cast<unsigned char>(name[0])))
@@ -58,6 +67,22 @@ bool readNumber(std::istringstream &in, long long &value, long long low, long lo
         return false;
     }
     return used == word.size() && value >= low && value <= high;
+}
+
+// A menu's answer: a command number or "none".
+std::optional<int> readMenuChoice(std::istringstream &in)
+{
+    std::string choice;
+    std::streampos before = in.tellg();
+    in >> choice;
+    if (choice == "none")
+        return 0;
+    in.clear();
+    in.seekg(before);
+    long long command;
+    if (!readNumber(in, command, 1, 0xFFFF))
+        return std::nullopt;
+    return int(command);
 }
 
 } // namespace
@@ -108,22 +133,15 @@ std::optional<std::vector<InputEvent>> parseInputScript(const std::string &text,
             event.y = int(y);
             std::string menu;
             if (in >> menu) {
-                long long command;
                 if (menu != "menu" || !event.rightButton)
                     return fail("only a right click can name a menu choice");
-                std::string choice;
-                std::streampos before = in.tellg();
-                in >> choice;
-                if (choice == "none") {
-                    event.menuCommand = 0;
-                } else {
-                    in.clear();
-                    in.seekg(before);
-                    if (!readNumber(in, command, 1, 0xFFFF))
-                        return fail("a menu choice is a command number or 'none'");
-                    event.menuCommand = int(command);
-                }
+                if (!(event.menuCommand = readMenuChoice(in)))
+                    return fail("a menu choice is a command number or 'none'");
             }
+        } else if (action == "menu") {
+            event.type = InputEvent::Type::Menu;
+            if (!(event.menuCommand = readMenuChoice(in)))
+                return fail("a menu choice is a command number or 'none'");
         } else {
             return fail("unknown action " + quoted(action));
         }

@@ -163,18 +163,27 @@ typedef struct _SECURITY_ATTRIBUTES SECURITY_ATTRIBUTES, *LPSECURITY_ATTRIBUTES;
 #define WM_CREATE 0x0001
 #define WM_DESTROY 0x0002
 #define WM_QUIT 0x0012
+#define WM_KEYFIRST 0x0100
 #define WM_KEYDOWN 0x0100
 #define WM_KEYUP 0x0101
+#define WM_KEYLAST 0x0109
 #define WM_COMMAND 0x0111
 #define WM_TIMER 0x0113
+#define WM_MOUSEFIRST 0x0200
 #define WM_MOUSEMOVE 0x0200
 #define WM_LBUTTONDOWN 0x0201
 #define WM_LBUTTONUP 0x0202
 #define WM_RBUTTONDOWN 0x0204
 #define WM_RBUTTONUP 0x0205
+#define WM_MOUSELAST 0x020E
 #define MK_LBUTTON 0x0001
 #define MK_RBUTTON 0x0002
+#define VK_RETURN 0x0D
 #define VK_ESCAPE 0x1B
+#define VK_END 0x23
+#define VK_HOME 0x24
+#define VK_UP 0x26
+#define VK_DOWN 0x28
 
 // Window classes, styles and show commands
 #define CS_VREDRAW 0x0001
@@ -233,6 +242,7 @@ LRESULT WINAPI DispatchMessageA(const MSG *message);
 LRESULT WINAPI SendMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 void WINAPI PostQuitMessage(int exitCode);
 UINT_PTR WINAPI SetTimer(HWND window, UINT_PTR id, UINT elapse, TIMERPROC timerProc);
+BOOL WINAPI KillTimer(HWND window, UINT_PTR id);
 int WINAPI GetSystemMetrics(int index);
 BOOL WINAPI SystemParametersInfoA(UINT action, UINT parameter, LPVOID value, UINT flags);
 BOOL WINAPI SetRect(LPRECT rect, int left, int top, int right, int bottom);
@@ -243,6 +253,7 @@ BOOL WINAPI PtInRect(const RECT *rect, POINT point);
 HMENU WINAPI LoadMenuA(HINSTANCE instance, LPCSTR name);
 HMENU WINAPI GetSubMenu(HMENU menu, int position);
 BOOL WINAPI TrackPopupMenu(HMENU menu, UINT flags, int x, int y, int reserved, HWND window, const RECT *rect);
+BOOL WINAPI EndMenu(void);
 HICON WINAPI LoadIconA(HINSTANCE instance, LPCSTR name);
 
 // GDI

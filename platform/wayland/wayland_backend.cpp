@@ -1,6 +1,5 @@
 // The Wayland backend's start, in the order that keeps the snapshot clean: connect, read every
-// output the show may cover, and only then make the overlay; and its sounds, which ALSA plays as
-// on X11.
+// output the show may cover, and only then make the overlay.
 #include "wayland_backend.h"
 #include "wayland_menu.h"
 
@@ -67,19 +66,6 @@ WaylandBackend::~WaylandBackend()
     drop(outputSources_);
     drop(cursorShapes_);
     drop(registry_);
-}
-
-void WaylandBackend::playSound(const win32::Wave &wave, const std::string &)
-{
-    if (!sound_)
-        sound_ = std::make_unique<x11::AlsaSound>();
-    sound_->play(wave);
-}
-
-void WaylandBackend::stopSounds()
-{
-    if (sound_)
-        sound_->stop();
 }
 
 } // namespace wayland

@@ -10,8 +10,7 @@
 // wayland_menu (popup menus), wayland_pixels (buffer formats and transforms), wayland_shm.
 #pragma once
 
-#include "../core/realtime.h"
-#include "../x11/alsa_sound.h"
+#include "../desktop/desktop_backend.h"
 #include "wayland_owned.h"
 #include "wayland_pixels.h"
 #include "wayland_shm.h"
@@ -65,7 +64,7 @@ struct Output {
     LogicalRect layoutRect() const;
 };
 
-class WaylandBackend final : public win32::RealtimeBackend {
+class WaylandBackend final : public desktop::DesktopBackend {
 public:
     // Connects to $WAYLAND_DISPLAY, reads the screen and sets up the overlay on the output to
     // cover; on failure returns nothing and sets `error` to one line.
@@ -79,12 +78,11 @@ public:
     void createWindow(win32::Window &window, COLORREF background) override;
     void showWindow(win32::Window &window, bool visible) override;
     void presentWindow(win32::Window &window, const RECT &area) override;
-    void playSound(const win32::Wave &wave, const std::string &name) override;
-    void stopSounds() override;
-    void timerSet(UINT_PTR, UINT) override {}
     POINT cursorPosition() override;
     void setCursor(const win32::Cursor *cursor) override;
-    UINT trackPopupMenu(const win32::Menu &menu, int x, int y, HWND owner) override;
+    void showMenu(const win32::Menu &menu, POINT at) override;
+    void highlightMenu(int item) override;
+    void hideMenu() override;
 
 private:
     struct RegistryEvents;
@@ -135,8 +133,7 @@ private:
     void showCursor();
 
     // wayland_menu.cpp: while a menu is up, it takes the pointer and the keys (true when taken).
-    void showMenu();
-    void menuChanged(bool repaint);
+    void paintMenu();
     bool menuPointer(wl_surface *focus, double x, double y);
     bool menuButton(std::uint32_t button, bool pressed);
     bool menuKey(xkb_keysym_t symbol, bool pressed);
@@ -217,13 +214,9 @@ private:
     std::map<const win32::Cursor *, CursorImage> cursorImages_;
     std::optional<CursorImage> arrow_;
 
-    // The popup menu up now, which the main thread waits on in TrackPopupMenu; menuMutex_ is
-    // taken before surfaceMutex_.
+    // The popup menu up now; menuMutex_ is taken before surfaceMutex_.
     std::mutex menuMutex_;
-    std::condition_variable menuDone_;
     std::unique_ptr<Menu> menu_;
-
-    std::unique_ptr<x11::AlsaSound> sound_;
 };
 
 } // namespace wayland

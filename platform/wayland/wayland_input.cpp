@@ -4,6 +4,7 @@
 
 #include "../core/resources.h"
 #include "../core/user.h"
+#include "../desktop/keysyms.h"
 
 #include "cursor-shape-v1-client-protocol.h"
 
@@ -20,25 +21,6 @@
 namespace wayland {
 
 namespace {
-
-// The virtual-key code of a key by its unshifted symbol, for the keys that have one of the same
-// meaning.
-WPARAM virtualKey(xkb_keysym_t symbol)
-{
-    if (symbol == XKB_KEY_Escape)
-        return VK_ESCAPE;
-    if (symbol == XKB_KEY_Return)
-        return 0x0D;
-    if (symbol == XKB_KEY_space)
-        return 0x20;
-    if (symbol >= XKB_KEY_a && symbol <= XKB_KEY_z)
-        return WPARAM('A' + (symbol - XKB_KEY_a));
-    if (symbol >= XKB_KEY_A && symbol <= XKB_KEY_Z)
-        return WPARAM(symbol);
-    if (symbol >= XKB_KEY_0 && symbol <= XKB_KEY_9)
-        return WPARAM(symbol);
-    return 0;
-}
 
 WPARAM buttonBit(std::uint32_t button)
 {
@@ -198,7 +180,7 @@ void WaylandBackend::keyboardKey(std::uint32_t key, bool pressed)
     if (menuKey(symbols[0], pressed))
         return;
     HWND window = window_;
-    if (WPARAM virtualCode = virtualKey(symbols[0]); virtualCode && window)
+    if (WPARAM virtualCode = desktop::virtualKey(symbols[0]); virtualCode && window)
         win32::postMessage(window, pressed ? WM_KEYDOWN : WM_KEYUP, virtualCode, pressed ? 1 : LPARAM(0xC0000001u));
 }
 

@@ -1,7 +1,9 @@
 // The Wayland backend's popup menus: a subsurface of the overlay, which behaves alike with and
-// without a layer shell and needs no grab. TrackPopupMenu waits on the main thread while the
-// events thread hands the menu the pointer and the keys, until it closes.
+// without a layer shell and needs no grab. The main thread, running the menu loop, shows, lights
+// and hides it; the events thread hands the loop the pointer and the keys while it is up.
 #include "wayland_menu.h"
+
+#include "../desktop/keysyms.h"
 
 #include "viewporter-client-protocol.h"
 
@@ -10,36 +12,6 @@
 #include <algorithm>
 
 namespace wayland {
-
-namespace {
-
-std::optional<win32::PopupMenu::Key> menuKey(xkb_keysym_t symbol)
-{
-    using Key = win32::PopupMenu::Key;
-    switch (symbol) {
-    case XKB_KEY_Up:
-    case XKB_KEY_KP_Up:
-        return Key::Up;
-    case XKB_KEY_Down:
-    case XKB_KEY_KP_Down:
-        return Key::Down;
-    case XKB_KEY_Home:
-    case XKB_KEY_KP_Home:
-        return Key::Home;
-    case XKB_KEY_End:
-    case XKB_KEY_KP_End:
-        return Key::End;
-    case XKB_KEY_Return:
-    case XKB_KEY_KP_Enter:
-        return Key::Enter;
-    case XKB_KEY_Escape:
-        return Key::Escape;
-    default:
-        return std::nullopt;
-    }
-}
-
-} // namespace
 
 WaylandBackend::Menu::~Menu()
 {
@@ -50,13 +22,13 @@ WaylandBackend::Menu::~Menu()
 }
 
 // Called with menuMutex_ held: the menu painted anew into a buffer the compositor doesn't hold.
-void WaylandBackend::showMenu()
+void WaylandBackend::paintMenu()
 {
     Menu &menu = *menu_;
-    auto size = menu.popup.size();
+    auto size = menu.look.size();
     win32::Surface view{reinterpret_cast<std::uint8_t *>(menu.pixels.data()), size.width, size.height,
                         std::ptrdiff_t(size.width) * 4, 32};
-    menu.popup.paint(view);
+    menu.look.paint(view, menu.highlighted);
     for (auto &buffer : menu.buffers) {
         if (!buffer || buffer->busy)
             continue;
@@ -71,22 +43,20 @@ void WaylandBackend::showMenu()
     }
 }
 
-UINT WaylandBackend::trackPopupMenu(const win32::Menu &source, int x, int y, HWND)
+void WaylandBackend::showMenu(const win32::Menu &source, POINT at)
 {
     auto menu = std::make_unique<Menu>(source);
-    auto size = menu->popup.size();
-    if (size.width <= 0 || size.height <= 0)
-        return 0;
-    menu->corner = win32::PopupMenu::place(size, POINT{x, y}, RECT{0, 0, screenWidth(), screenHeight()});
-    POINT at = cursorPosition();
-    menu->pointer = POINT{at.x - menu->corner.x, at.y - menu->corner.y};
+    auto size = menu->look.size();
+    menu->corner = desktop::PopupMenu::place(size, at, RECT{0, 0, screenWidth(), screenHeight()});
+    POINT pointer = cursorPosition();
+    menu->pointer = POINT{pointer.x - menu->corner.x, pointer.y - menu->corner.y};
     menu->pixels.assign(std::size_t(size.width) * std::size_t(size.height), 0);
     bool turned = swapsAxes(output_->transform);
     for (auto &buffer : menu->buffers)
         buffer = ShmBuffer::create(shm_, turned ? size.height : size.width, turned ? size.width : size.height,
                                    WL_SHM_FORMAT_XRGB8888);
 
-    std::unique_lock lock(menuMutex_);
+    std::lock_guard lock(menuMutex_);
     {
         std::lock_guard surfaceLock(surfaceMutex_);
         menu->surface.reset(wl_compositor_create_surface(compositor_));
@@ -102,32 +72,34 @@ UINT WaylandBackend::trackPopupMenu(const win32::Menu &source, int x, int y, HWN
         wl_surface_commit(surface_);
     }
     menu_ = std::move(menu);
-    showMenu();
-    menuDone_.wait(lock, [&] { return menu_->popup.closed(); });
-    UINT command = menu_->popup.command();
+    paintMenu();
+}
+
+void WaylandBackend::highlightMenu(int item)
+{
+    std::lock_guard lock(menuMutex_);
+    if (!menu_)
+        return;
+    menu_->highlighted = item;
+    paintMenu();
+}
+
+void WaylandBackend::hideMenu()
+{
     {
+        std::lock_guard lock(menuMutex_);
         std::lock_guard surfaceLock(surfaceMutex_);
         menu_.reset();
         wl_surface_commit(surface_);
     }
     wl_display_flush(display_.get());
-    return command;
-}
-
-// Called with menuMutex_ held after the menu heard something: painted again, or done with.
-void WaylandBackend::menuChanged(bool repaint)
-{
-    if (menu_->popup.closed())
-        menuDone_.notify_all();
-    else if (repaint)
-        showMenu();
 }
 
 bool WaylandBackend::menuPointer(wl_surface *focus, double x, double y)
 {
     std::lock_guard lock(menuMutex_);
-    if (!menu_ || menu_->popup.closed())
-        return menu_ != nullptr;
+    if (!menu_)
+        return false;
     // Over the menu its own pixels; over the overlay the screen's, counted from the menu's corner.
     POINT at = toPixels(x, y);
     if (focus == surface_)
@@ -135,29 +107,30 @@ bool WaylandBackend::menuPointer(wl_surface *focus, double x, double y)
     else if (focus != menu_->surface.get())
         return true;
     menu_->pointer = at;
-    menuChanged(menu_->popup.pointerMoved(at));
+    win32::deliverMenuInput(menu_->look.input(desktop::PopupMenu::Pointer::Moved, at));
     return true;
 }
 
 bool WaylandBackend::menuButton(std::uint32_t button, bool pressed)
 {
+    using Pointer = desktop::PopupMenu::Pointer;
     std::lock_guard lock(menuMutex_);
-    if (!menu_ || menu_->popup.closed())
-        return menu_ != nullptr;
+    if (!menu_)
+        return false;
     if (pressed)
-        menuChanged(menu_->popup.buttonPressed(menu_->pointer));
+        win32::deliverMenuInput(menu_->look.input(Pointer::Pressed, menu_->pointer));
     else if (button == BTN_LEFT)
-        menuChanged(menu_->popup.buttonReleased(menu_->pointer));
+        win32::deliverMenuInput(menu_->look.input(Pointer::LeftReleased, menu_->pointer));
     return true;
 }
 
 bool WaylandBackend::menuKey(xkb_keysym_t symbol, bool pressed)
 {
     std::lock_guard lock(menuMutex_);
-    if (!menu_ || menu_->popup.closed())
-        return menu_ != nullptr;
-    if (auto key = pressed ? wayland::menuKey(symbol) : std::nullopt)
-        menuChanged(menu_->popup.keyPressed(*key));
+    if (!menu_)
+        return false;
+    if (WPARAM key = pressed ? desktop::virtualKey(symbol) : 0)
+        win32::deliverMenuInput(win32::MenuInput{win32::MenuInput::Kind::Key, -1, false, key});
     return true;
 }
 

@@ -1,10 +1,10 @@
-// A popup menu while it is up: the shared menu that lays it out, paints it and runs it, where it
-// stands, and the subsurface of the overlay it is shown in.
+// A popup menu while it is up: its look, where it stands, and the subsurface of the overlay it is
+// shown in.
 #pragma once
 
 #include "wayland_backend.h"
 
-#include "../core/popup_menu.h"
+#include "../desktop/popup_menu.h"
 
 #include <array>
 
@@ -13,10 +13,11 @@ struct wl_subsurface;
 namespace wayland {
 
 struct WaylandBackend::Menu {
-    explicit Menu(const win32::Menu &menu) : popup(menu) {}
+    explicit Menu(const win32::Menu &menu) : look(menu) {}
     ~Menu();
 
-    win32::PopupMenu popup;
+    desktop::PopupMenu look;
+    int highlighted = -1;
     POINT corner{};  // in screen pixels
     POINT pointer{}; // where the pointer is, in the menu's pixels
 

@@ -6,18 +6,10 @@
 
 #include <cstdint>
 #include <optional>
-#include <vector>
 
 namespace wayland {
 
-// A picture in the program's pixel format (0x00RRGGBB words), rows top-down as the user sees them.
-struct Image {
-    int width = 0;
-    int height = 0;
-    std::vector<std::uint32_t> pixels;
-
-    std::uint32_t at(int x, int y) const { return pixels[std::size_t(y) * std::size_t(width) + std::size_t(x)]; }
-};
+using win32::Image;
 
 // Transforms take the values of wl_output.transform; the odd ones swap width and height.
 inline bool swapsAxes(std::int32_t transform)

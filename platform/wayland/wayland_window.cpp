@@ -3,6 +3,7 @@
 // when both are held the present is skipped, and what it would have shown goes with the next.
 #include "wayland_backend.h"
 
+#include "../core/rect.h"
 #include "../core/user.h"
 
 #include "xdg-shell-client-protocol.h"
@@ -14,24 +15,8 @@
 
 namespace wayland {
 
-namespace {
-
-bool empty(const RECT &r)
-{
-    return r.left >= r.right || r.top >= r.bottom;
-}
-
-RECT unite(const RECT &a, const RECT &b)
-{
-    if (empty(a))
-        return b;
-    if (empty(b))
-        return a;
-    return RECT{std::min(a.left, b.left), std::min(a.top, b.top), std::max(a.right, b.right),
-                std::max(a.bottom, b.bottom)};
-}
-
-} // namespace
+using win32::isEmpty;
+using win32::unite;
 
 struct WaylandBackend::NativeWindow {
     std::vector<std::uint32_t> store;
@@ -132,7 +117,7 @@ void WaylandBackend::present(NativeWindow &native, const win32::Surface &store, 
         changed = changedArea(store, native.pending, last.data(), last.stride());
     }
     native.pending = RECT{};
-    if (empty(changed))
+    if (isEmpty(changed))
         return;
     for (RECT &stale : native.stale)
         stale = unite(stale, changed);

@@ -6,19 +6,17 @@
 // Files: x11_connect (opening the display, with a bound on a server that never answers),
 // x11_window (the monitor, the snapshot, the overlay and presenting), x11_identity (what a window
 // manager reads: names, icon, pid, state), x11_input (the events thread, the keyboard grab),
-// x11_menu (the popup menu's window), x11_cursor, x11_sound and alsa_sound.
+// x11_menu (the popup menu's window) and x11_cursor.
 #pragma once
 
-#include "../core/popup_menu.h"
-#include "../core/realtime.h"
-#include "alsa_sound.h"
+#include "../core/rect.h"
+#include "../desktop/desktop_backend.h"
+#include "../desktop/popup_menu.h"
 
 #include <X11/Xlib.h>
 #include <X11/extensions/XShm.h>
 
-#include <algorithm>
 #include <atomic>
-#include <condition_variable>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -27,13 +25,6 @@
 #include <vector>
 
 namespace x11 {
-
-// The smallest rectangle holding both.
-inline RECT unite(const RECT &a, const RECT &b)
-{
-    return RECT{std::min(a.left, b.left), std::min(a.top, b.top), std::max(a.right, b.right),
-                std::max(a.bottom, b.bottom)};
-}
 
 // One window's X side: the X window and the image its back store lives in.
 struct NativeWindow {
@@ -47,25 +38,22 @@ struct NativeWindow {
     ~NativeWindow();
 };
 
-// A popup menu between TrackPopupMenu, which waits on `finished`, and the events thread, which
-// shows it and feeds it input.
-struct MenuSession {
-    MenuSession(const win32::Menu &menu, POINT origin) : menu(menu), origin(origin) {}
+// A popup menu while it is up: its look and where it stands, and its window, which the events
+// thread makes, paints and feeds input from.
+struct MenuWindow {
+    MenuWindow(const win32::Menu &menu, POINT origin) : look(menu), origin(origin) {}
 
-    win32::PopupMenu menu;
+    desktop::PopupMenu look;
     POINT origin; // the top-left corner on the root window
+    int highlighted = -1;
     ::Window xwindow = 0;
     std::vector<std::uint32_t> pixels;
     XImage *image = nullptr;
     bool pointerGrabbed = false;
     std::int64_t grabDeadline = 0;
-
-    std::mutex mutex;
-    std::condition_variable finished;
-    bool done = false;
 };
 
-class X11Backend final : public win32::RealtimeBackend {
+class X11Backend final : public desktop::DesktopBackend {
 public:
     // Connects to $DISPLAY; on failure returns nothing and sets `error`.
     static std::unique_ptr<X11Backend> open(std::string &error);
@@ -79,15 +67,13 @@ public:
     void showWindow(win32::Window &window, bool visible) override;
     void prepareWindow(win32::Window &window) override;
     void presentWindow(win32::Window &window, const RECT &area) override;
-    void playSound(const win32::Wave &wave, const std::string &name) override;
-    void stopSounds() override;
-    void timerSet(UINT_PTR, UINT) override { timerSetAt_ = now(); }
     POINT cursorPosition() override;
     void setCursor(const win32::Cursor *cursor) override;
-    UINT trackPopupMenu(const win32::Menu &menu, int x, int y, HWND owner) override;
+    void showMenu(const win32::Menu &menu, POINT at) override;
+    void highlightMenu(int item) override;
+    void hideMenu() override;
 
-    // The frames presented so far, when the first and the last were and when a timer was last
-    // set.
+    // The frames presented so far, when the first and the last were, and the desktop's summary.
     std::string runSummary() override;
 
 private:
@@ -113,12 +99,12 @@ private:
     void wantKeyboard(::Window window);
     void retryGrabs();
     std::optional<int> retryTimeout();
-    // Creates windows, menus and posts what waits for the events thread.
+    // Posts the keys kept for the overlay, and shows the menu as the main thread wants it.
     void serviceRequests();
     HWND overlayHandle();
 
     // The popup menu on the events thread (x11_menu.cpp).
-    void openMenu(std::shared_ptr<MenuSession> session);
+    void openMenu(std::shared_ptr<MenuWindow> menu);
     void menuEvent(const XEvent &event);
     void paintMenu();
     void closeMenu();
@@ -146,7 +132,9 @@ private:
     // What the server asked to be drawn again, shown with the next frame.
     std::map<::Window, RECT> exposed_;
     ::Window overlay_ = 0;
-    std::shared_ptr<MenuSession> menuRequest_;
+    // The menu the main thread wants shown (none: no menu), and the row it wants lit.
+    std::shared_ptr<MenuWindow> menuWanted_;
+    int menuHighlight_ = -1;
 
     // The events thread's own.
     int wakeRead_ = -1, wakeWrite_ = -1;
@@ -154,12 +142,11 @@ private:
     bool keyboardGrabbed_ = false;
     std::int64_t keyboardDeadline_ = 0;
     std::vector<EarlyKey> earlyKeys_;
-    std::shared_ptr<MenuSession> menu_;
+    std::shared_ptr<MenuWindow> menu_;
     GC menuGc_ = nullptr;
 
-    std::unique_ptr<AlsaSound> sound_;
     std::atomic<long> frames_ = 0;
-    std::atomic<std::int64_t> firstFrame_ = 0, lastFrame_ = 0, timerSetAt_ = -1;
+    std::atomic<std::int64_t> firstFrame_ = 0, lastFrame_ = 0;
 };
 
 } // namespace x11

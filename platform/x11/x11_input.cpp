@@ -3,8 +3,8 @@
 #include "x11_backend.h"
 
 #include "../core/user.h"
+#include "../desktop/keysyms.h"
 
-#include <X11/keysym.h>
 #include <poll.h>
 #include <unistd.h>
 
@@ -17,24 +17,6 @@ constexpr int kGrabRetryMs = 20;
 constexpr std::int64_t kKeyboardPatienceMs = 3000;
 // Keys pressed before the overlay exists that are kept for it.
 constexpr std::size_t kEarlyKeysKept = 64;
-
-// The virtual-key code of a key, for the keys that have one of the same meaning.
-WPARAM virtualKey(KeySym key)
-{
-    if (key == XK_Escape)
-        return VK_ESCAPE;
-    if (key == XK_Return)
-        return 0x0D;
-    if (key == XK_space)
-        return 0x20;
-    if (key >= XK_a && key <= XK_z)
-        return WPARAM('A' + (key - XK_a));
-    if (key >= XK_A && key <= XK_Z)
-        return WPARAM(key);
-    if (key >= XK_0 && key <= XK_9)
-        return WPARAM(key);
-    return 0;
-}
 
 WPARAM buttonState(unsigned state)
 {
@@ -81,10 +63,12 @@ HWND X11Backend::overlayHandle()
 
 void X11Backend::serviceRequests()
 {
-    std::shared_ptr<MenuSession> request;
+    std::shared_ptr<MenuWindow> wanted;
+    int highlight;
     {
         std::lock_guard lock(mutex_);
-        request = std::move(menuRequest_);
+        wanted = menuWanted_;
+        highlight = menuHighlight_;
     }
     if (!earlyKeys_.empty()) {
         if (HWND overlay = overlayHandle()) {
@@ -93,8 +77,17 @@ void X11Backend::serviceRequests()
             earlyKeys_.clear();
         }
     }
-    if (request)
-        openMenu(std::move(request));
+    if (menu_ != wanted) {
+        if (menu_)
+            closeMenu();
+        // Painted once the server has mapped it.
+        if (wanted)
+            openMenu(std::move(wanted));
+    }
+    if (menu_ && menu_->highlighted != highlight) {
+        menu_->highlighted = highlight;
+        paintMenu();
+    }
 }
 
 void X11Backend::wantKeyboard(::Window window)
@@ -111,11 +104,12 @@ void X11Backend::retryGrabs()
     if (!keyboardGrabbed_ && time < keyboardDeadline_)
         keyboardGrabbed_ = XGrabKeyboard(eventDisplay_, keyboardWanted_, False, GrabModeAsync, GrabModeAsync,
                                          CurrentTime) == GrabSuccess;
-    // A menu that can't have the pointer could never see the click that dismisses it.
-    if (menu_ && !menu_->pointerGrabbed) {
+    // A menu that can't have the pointer could never see the click that dismisses it: it is
+    // dismissed, and closed when the menu loop says so.
+    if (menu_ && !menu_->pointerGrabbed && menu_->grabDeadline) {
         if (time >= menu_->grabDeadline) {
-            menu_->menu.keyPressed(win32::PopupMenu::Key::Escape);
-            closeMenu();
+            menu_->grabDeadline = 0;
+            win32::deliverMenuInput(win32::MenuInput{win32::MenuInput::Kind::Choose});
             return;
         }
         menu_->pointerGrabbed = XGrabPointer(eventDisplay_, menu_->xwindow, False,
@@ -126,7 +120,7 @@ void X11Backend::retryGrabs()
 
 std::optional<int> X11Backend::retryTimeout()
 {
-    if ((!keyboardGrabbed_ && now() < keyboardDeadline_) || (menu_ && !menu_->pointerGrabbed))
+    if ((!keyboardGrabbed_ && now() < keyboardDeadline_) || (menu_ && !menu_->pointerGrabbed && menu_->grabDeadline))
         return kGrabRetryMs;
     return std::nullopt;
 }
@@ -134,7 +128,7 @@ std::optional<int> X11Backend::retryTimeout()
 void X11Backend::deliverKey(const XKeyEvent &event)
 {
     XKeyEvent copy = event;
-    WPARAM key = virtualKey(XLookupKeysym(&copy, 0));
+    WPARAM key = desktop::virtualKey(std::uint32_t(XLookupKeysym(&copy, 0)));
     if (!key)
         return;
     bool down = event.type == KeyPress;
@@ -176,7 +170,7 @@ void X11Backend::handleEvent(XEvent &event)
             std::lock_guard lock(mutex_);
             auto [found, added] = exposed_.try_emplace(event.xexpose.window, area);
             if (!added)
-                found->second = unite(found->second, area);
+                found->second = win32::unite(found->second, area);
         }
         break;
     case KeyPress:

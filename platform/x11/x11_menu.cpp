@@ -1,10 +1,12 @@
-// The popup menu's window: TrackPopupMenu hands the menu to the events thread, which shows it
-// above the overlay, grabs the pointer and feeds it input until it closes.
+// The popup menu's window: the main thread, running the menu loop, says which menu it wants shown
+// and lit; the events thread shows it above the overlay, grabs the pointer and hands the loop the
+// menu's input.
 #include "x11_backend.h"
+
+#include "../desktop/keysyms.h"
 
 #include <X11/Xatom.h>
 #include <X11/Xutil.h>
-#include <X11/keysym.h>
 
 namespace x11 {
 
@@ -13,55 +15,44 @@ namespace {
 // Long enough for another client's grab (a button held in a panel) to end.
 constexpr std::int64_t kPointerPatienceMs = 1000;
 
-std::optional<win32::PopupMenu::Key> menuKey(KeySym key)
-{
-    using Key = win32::PopupMenu::Key;
-    switch (key) {
-    case XK_Up:
-    case XK_KP_Up:
-        return Key::Up;
-    case XK_Down:
-    case XK_KP_Down:
-        return Key::Down;
-    case XK_Home:
-    case XK_KP_Home:
-        return Key::Home;
-    case XK_End:
-    case XK_KP_End:
-        return Key::End;
-    case XK_Return:
-    case XK_KP_Enter:
-        return Key::Enter;
-    case XK_Escape:
-        return Key::Escape;
-    default:
-        return std::nullopt;
-    }
-}
-
 } // namespace
 
-// Runs on the program's main thread, which waits here until the menu closes.
-UINT X11Backend::trackPopupMenu(const win32::Menu &menu, int x, int y, HWND)
+void X11Backend::showMenu(const win32::Menu &menu, POINT at)
 {
-    auto session = std::make_shared<MenuSession>(menu, POINT{});
-    auto size = session->menu.size();
-    POINT corner = win32::PopupMenu::place(size, POINT{x, y}, RECT{0, 0, monitor_.width, monitor_.height});
-    session->origin = POINT{monitor_.x + corner.x, monitor_.y + corner.y};
+    auto wanted = std::make_shared<MenuWindow>(menu, POINT{});
+    auto size = wanted->look.size();
+    POINT corner = desktop::PopupMenu::place(size, at, RECT{0, 0, monitor_.width, monitor_.height});
+    wanted->origin = POINT{monitor_.x + corner.x, monitor_.y + corner.y};
     {
         std::lock_guard lock(mutex_);
-        menuRequest_ = session;
+        menuWanted_ = std::move(wanted);
+        menuHighlight_ = -1;
     }
     wakeEvents();
-    std::unique_lock lock(session->mutex);
-    session->finished.wait(lock, [&] { return session->done; });
-    return session->menu.command();
 }
 
-void X11Backend::openMenu(std::shared_ptr<MenuSession> session)
+void X11Backend::highlightMenu(int item)
 {
-    menu_ = std::move(session);
-    auto size = menu_->menu.size();
+    {
+        std::lock_guard lock(mutex_);
+        menuHighlight_ = item;
+    }
+    wakeEvents();
+}
+
+void X11Backend::hideMenu()
+{
+    {
+        std::lock_guard lock(mutex_);
+        menuWanted_.reset();
+    }
+    wakeEvents();
+}
+
+void X11Backend::openMenu(std::shared_ptr<MenuWindow> menu)
+{
+    menu_ = std::move(menu);
+    auto size = menu_->look.size();
     int depth = DefaultDepth(eventDisplay_, screen_);
     XSetWindowAttributes attributes{};
     attributes.override_redirect = True;
@@ -87,9 +78,10 @@ void X11Backend::openMenu(std::shared_ptr<MenuSession> session)
 
 void X11Backend::paintMenu()
 {
-    auto size = menu_->menu.size();
-    menu_->menu.paint(win32::Surface{reinterpret_cast<std::uint8_t *>(menu_->pixels.data()), size.width,
-                                     size.height, size.width * 4, 32});
+    auto size = menu_->look.size();
+    menu_->look.paint(win32::Surface{reinterpret_cast<std::uint8_t *>(menu_->pixels.data()), size.width,
+                                     size.height, size.width * 4, 32},
+                      menu_->highlighted);
     XPutImage(eventDisplay_, menu_->xwindow, menuGc_, menu_->image, 0, 0, 0, 0, unsigned(size.width),
               unsigned(size.height));
 }
@@ -98,33 +90,30 @@ void X11Backend::paintMenu()
 // what counts.
 void X11Backend::menuEvent(const XEvent &event)
 {
-    win32::PopupMenu &menu = menu_->menu;
+    using Pointer = desktop::PopupMenu::Pointer;
+    const desktop::PopupMenu &look = menu_->look;
     auto local = [&](int rootX, int rootY) { return POINT{rootX - menu_->origin.x, rootY - menu_->origin.y}; };
-    bool repaint = false;
     switch (event.type) {
     case MotionNotify:
-        repaint = menu.pointerMoved(local(event.xmotion.x_root, event.xmotion.y_root));
+        win32::deliverMenuInput(look.input(Pointer::Moved, local(event.xmotion.x_root, event.xmotion.y_root)));
         break;
     case ButtonPress:
-        repaint = menu.buttonPressed(local(event.xbutton.x_root, event.xbutton.y_root));
+        win32::deliverMenuInput(look.input(Pointer::Pressed, local(event.xbutton.x_root, event.xbutton.y_root)));
         break;
     case ButtonRelease:
         if (event.xbutton.button == Button1)
-            repaint = menu.buttonReleased(local(event.xbutton.x_root, event.xbutton.y_root));
+            win32::deliverMenuInput(
+                look.input(Pointer::LeftReleased, local(event.xbutton.x_root, event.xbutton.y_root)));
         break;
     case KeyPress: {
         XKeyEvent key = event.xkey;
-        if (auto pressed = menuKey(XLookupKeysym(&key, 0)))
-            repaint = menu.keyPressed(*pressed);
+        if (WPARAM code = desktop::virtualKey(std::uint32_t(XLookupKeysym(&key, 0))))
+            win32::deliverMenuInput(win32::MenuInput{win32::MenuInput::Kind::Key, -1, false, code});
         break;
     }
     default:
         break;
     }
-    if (menu.closed())
-        closeMenu();
-    else if (repaint)
-        paintMenu();
 }
 
 void X11Backend::closeMenu()
@@ -135,12 +124,7 @@ void X11Backend::closeMenu()
     menu_->image->data = nullptr;
     XDestroyImage(menu_->image);
     XFlush(eventDisplay_);
-    auto session = std::move(menu_);
-    {
-        std::lock_guard lock(session->mutex);
-        session->done = true;
-    }
-    session->finished.notify_all();
+    menu_.reset();
 }
 
 } // namespace x11

@@ -273,11 +273,11 @@ void X11Backend::presentWindow(win32::Window &window, const RECT &changed)
     {
         std::lock_guard lock(mutex_);
         if (auto found = exposed_.find(native->xwindow); found != exposed_.end()) {
-            area = area.left < area.right ? unite(area, found->second) : found->second;
+            area = win32::unite(area, found->second);
             exposed_.erase(found);
         }
     }
-    if (area.left >= area.right || area.top >= area.bottom)
+    if (win32::isEmpty(area))
         return;
     unsigned width = unsigned(area.right - area.left), height = unsigned(area.bottom - area.top);
     if (native->usesShm) {
@@ -293,14 +293,11 @@ void X11Backend::presentWindow(win32::Window &window, const RECT &changed)
 
 std::string X11Backend::runSummary()
 {
-    char text[160];
-    int length = std::snprintf(text, sizeof text,
-                               "%ld frames shown, the first %.3f s and the last %.3f s after the start", long(frames_),
-                               double(firstFrame_) / 1000, double(lastFrame_) / 1000);
-    if (timerSetAt_ >= 0)
-        std::snprintf(text + length, sizeof text - std::size_t(length), ", a timer set %.3f s after it",
-                      double(timerSetAt_) / 1000);
-    return text;
+    char text[96];
+    std::snprintf(text, sizeof text, "%ld frames shown, the first %.3f s and the last %.3f s after the start",
+                  long(frames_), double(firstFrame_) / 1000, double(lastFrame_) / 1000);
+    std::string timer = DesktopBackend::runSummary();
+    return timer.empty() ? text : text + (", " + timer);
 }
 
 void X11Backend::prepareWindow(win32::Window &window)

@@ -4,14 +4,16 @@
 # under its names and icon and shows the desktop it covers with the walker; the popup menu opens at
 # the pointer with its captions, highlights the item under the pointer and closes on Esc; in the
 # screen's corner it opens left of and above the pointer, and its Exit ends the show. A whole show:
-# the pulse; over the resting badge the pointer is the hand, off it the arrow; the exit timer ends
-# it. Nothing is written to standard error.
+# the pulse; over the resting badge the pointer is the hand, off it the arrow; with a menu left
+# open the exit timer opens the page once, on time, and ends it. Nothing is written to standard
+# error but what HOWDY_DEBUG asks for.
 # Usage: x11_show.sh HOWDY HOWDY_RECORD CURSOR_PROBE
 howdy=$1 record=$2 probe=$3
 . "$(dirname "$0")/lib.sh"
 start_desktop
 # A card that is not there: ALSA's configuration speaks up about it.
 private_home 'pcm.!default "hw:9"'
+stand_in_browser "$HOME" "$XDG_DATA_HOME" "$XDG_CONFIG_HOME"
 
 # A lost key would let the show run on for half a minute. No program sees keys before it has
 # connected, so the Esc goes as soon as howdy holds the keyboard, before its overlay exists.
@@ -40,8 +42,12 @@ check '[ $left,$top,$captions,$framed,$lit = 100,100,3,1,-1 ] && [ $((right - le
 item=$caption_2
 xdotool mousemove 130 $item
 within 3000 'read_menu; [ $lit -ge $((item - 3)) ] && [ $lit -le $((item + 3)) ]' || fail "lit at $lit, not at $item"
+# Gone, and not left painted where it was: its box looks nothing like the menu (whatever the show
+# draws there by now).
+cp "$work/shot.png" "$work/menu.png"
 xdotool key Escape
-see 3000 '! menu_window >/dev/null && [ "$(differ 500x300+60+60)" = 0 ]' || fail "the menu stays after Esc"
+see 3000 '! menu_window >/dev/null && [ "$(differ "$menu" "$work/shot.png" "$work/menu.png")" -gt \
+    $(((right - left) * (bottom - top) * 9 / 10)) ]' || fail "the menu stays after Esc"
 sleep 0.3
 check 'kill -0 $pid' "Esc in the menu ended the show"
 
@@ -51,7 +57,7 @@ xdotool mousemove $((left + 30)) "$caption_3" click 1
 ended "Exit in the menu" 5000
 quiet
 
-start_howdy "$howdy"
+start_howdy env HOWDY_DEBUG=1 "$howdy"
 shows_pulse
 hand_over 512 384
 check '[ "$hand" != "$arrow" ]' "the arrow looks like the hand"
@@ -59,6 +65,6 @@ xdotool mousemove 60 60
 within 3000 '[ "$("$probe")" = "$arrow" ]' || fail "off the badge the cursor is $("$probe"), not the arrow $arrow"
 open_menu 60 60
 check '[ $captions = 3 ]' "the menu over the badge shows $captions captions"
-xdotool key Escape
-ended "the exit timer" 15000
-quiet
+ended "the exit timer with the menu open" 15000
+opened_on_time
+check '! grep -v "^howdy: " "$work/err"' "standard error: $(cat "$work/err")"

@@ -1,27 +1,39 @@
 // The popup menu's layout, placement, hit testing, keyboard and pointer rules and painting.
-#include "../../platform/core/popup_menu.h"
+#include "../../platform/desktop/popup_menu.h"
 
 #include <gtest/gtest.h>
 
 #include <map>
+#include <memory>
 #include <vector>
 
 namespace {
 
+using desktop::PopupMenu;
 using win32::Menu;
-using win32::PopupMenu;
-using Key = PopupMenu::Key;
+using win32::MenuInput;
+using win32::MenuState;
 
 // By default: 0 "Tell a friend", 1 separator, 2 grayed "Print", 3 the site's address, 4 "E&xit".
-PopupMenu popup(std::vector<Menu::Item> items = {{"Tell a friend", 40001, 0, nullptr},
-                                                 {"", 0, MF_SEPARATOR, nullptr},
-                                                 {"Print", 40004, MF_GRAYED, nullptr},
-                                                 {"howdy-partner.example/lsd.html ", 40002, 0, nullptr},
-                                                 {"E&xit", 40003, 0, nullptr}})
+std::unique_ptr<Menu> menuOf(std::vector<Menu::Item> items = {{"Tell a friend", 40001, 0, nullptr},
+                                             {"", 0, MF_SEPARATOR, nullptr},
+                                             {"Print", 40004, MF_GRAYED, nullptr},
+                                             {"howdy-partner.example/lsd.html ", 40002, 0, nullptr},
+                                             {"E&xit", 40003, 0, nullptr}})
 {
-    Menu menu;
-    menu.items = std::move(items);
-    return PopupMenu(menu);
+    auto menu = std::make_unique<Menu>();
+    menu->items = std::move(items);
+    return menu;
+}
+
+PopupMenu popup(std::vector<Menu::Item> items)
+{
+    return PopupMenu(*menuOf(std::move(items)));
+}
+
+PopupMenu popup()
+{
+    return PopupMenu(*menuOf());
 }
 
 // The middle of item `index`'s row, found by scanning down the menu's middle column.
@@ -89,15 +101,17 @@ TEST(PopupMenu, PlacementKeepsTheMenuOnTheMonitor)
 // Keys move the highlight over choosable items only, wrapping; Enter chooses the highlighted one;
 // Escape or a press outside, on any side, dismisses. A click chooses the item under the pointer,
 // but a separator, a grayed item or the border is neither highlighted nor chosen. A closed menu
-// takes no more input.
+// takes no more input. Pointer input goes through the look, which knows where the rows are.
 TEST(PopupMenu, KeysAndThePointerChooseOnlyChoosableItems)
 {
-    PopupMenu shape = popup();
-    auto [width, height] = shape.size();
-    POINT first = middleOf(shape, 0);
+    using Pointer = PopupMenu::Pointer;
+    const PopupMenu look = popup();
+    auto [width, height] = look.size();
+    POINT first = middleOf(look, 0);
     // Up, Down, Home, End, Return and eXit (Escape) are keys; 0 to 4 click that item, 'b' the top
     // border; 'l', 't', 'r' and 's' press outside, left, top, right and below.
-    const std::string keys = "UDHERX";
+    const std::map<char, WPARAM> keys = {{'U', VK_UP},  {'D', VK_DOWN},     {'H', VK_HOME},
+                                         {'E', VK_END}, {'R', VK_RETURN},   {'X', VK_ESCAPE}};
     const std::map<char, POINT> outside = {{'l', {-1, 5}}, {'t', {5, -1}}, {'r', {width, 5}}, {'s', {5, height}}};
     const struct {
         std::string input;
@@ -112,28 +126,30 @@ TEST(PopupMenu, KeysAndThePointerChooseOnlyChoosableItems)
         {"Ds", 0, true, 0},
     };
     for (const auto &c : cases) {
-        PopupMenu menu = popup();
+        MenuState menu(*menuOf());
         for (char step : c.input) {
-            if (keys.find(step) != std::string::npos) {
-                menu.keyPressed(Key(keys.find(step)));
+            if (keys.count(step)) {
+                menu.apply(MenuInput{MenuInput::Kind::Key, -1, false, keys.at(step)});
             } else if (outside.count(step)) {
-                menu.buttonPressed(outside.at(step));
+                menu.apply(look.input(Pointer::Pressed, outside.at(step)));
             } else {
-                POINT at = step == 'b' ? POINT{width / 2, 0} : middleOf(shape, step - '0');
-                menu.pointerMoved(first);
-                EXPECT_FALSE(menu.buttonPressed(at));
-                EXPECT_TRUE(menu.pointerMoved(at));
-                menu.buttonReleased(at);
+                POINT at = step == 'b' ? POINT{width / 2, 0} : middleOf(look, step - '0');
+                menu.apply(look.input(Pointer::Moved, first));
+                EXPECT_FALSE(menu.apply(look.input(Pointer::Pressed, at)));
+                EXPECT_TRUE(menu.apply(look.input(Pointer::Moved, at)));
+                menu.apply(look.input(Pointer::LeftReleased, at));
             }
         }
         if (menu.closed())
-            EXPECT_FALSE(menu.keyPressed(Key::Down) || menu.buttonReleased(first)) << c.input;
+            EXPECT_FALSE(menu.apply(MenuInput{MenuInput::Kind::Key, -1, false, VK_DOWN}) ||
+                         menu.apply(look.input(Pointer::LeftReleased, first)))
+                << c.input;
         else
             EXPECT_EQ(menu.highlighted(), c.highlighted) << c.input;
         EXPECT_EQ(std::pair(menu.closed(), menu.command()), std::pair(c.closed, c.command)) << c.input;
     }
-    PopupMenu grayedOnly = popup({{"", 0, MF_SEPARATOR, nullptr}, {"Print", 4, MF_GRAYED, nullptr}});
-    EXPECT_FALSE(grayedOnly.keyPressed(Key::Down));
+    MenuState grayedOnly(*menuOf({{"", 0, MF_SEPARATOR, nullptr}, {"Print", 4, MF_GRAYED, nullptr}}));
+    EXPECT_FALSE(grayedOnly.apply(MenuInput{MenuInput::Kind::Key, -1, false, VK_DOWN}));
     EXPECT_EQ(grayedOnly.highlighted(), -1);
 }
 
@@ -145,7 +161,7 @@ TEST(PopupMenu, PaintDrawsTheCaptionsSmoothly)
     PopupMenu menu = popup();
     auto [width, height] = menu.size();
     std::vector<std::uint32_t> pixels(std::size_t(width * height));
-    menu.paint(win32::Surface{reinterpret_cast<std::uint8_t *>(pixels.data()), width, height, width * 4, 32});
+    menu.paint(win32::Surface{reinterpret_cast<std::uint8_t *>(pixels.data()), width, height, width * 4, 32}, -1);
     for (int index : {0, 3, 4}) {
         int dark = 0, between = 0;
         for (int y = middleOf(menu, index).y - 8; y <= middleOf(menu, index).y + 8; ++y)

@@ -1,6 +1,6 @@
 // The command lines of the shell calls on Linux: Windows parameters split as Windows programs
 // split them, and .desktop Exec values with their field codes removed.
-#include "../../platform/core/xdg.h"
+#include "../../platform/desktop/xdg.h"
 
 #include <gtest/gtest.h>
 

@@ -39,6 +39,14 @@ std::vector<std::string> mainThreadEvents(const ShowLog &log, bool cursors = fal
     return events;
 }
 
+// The same events, at time t.
+std::vector<std::string> at(std::vector<std::string> events, long long t)
+{
+    for (std::string &event : events)
+        event.replace(event.find("24100"), 5, std::to_string(t));
+    return events;
+}
+
 std::vector<std::string> operator+(std::vector<std::string> a, const std::vector<std::string> &b)
 {
     a.insert(a.end(), b.begin(), b.end());
@@ -84,9 +92,10 @@ TEST(Controls, OnlyTheBadgeUnderThePointerShowsTheHandAndOpensThePage)
                                          launch(27520, kUrl) + ending(27520));
 }
 
-// Esc in each scene ends the show at once; each menu command at 24100; the page opens at 27520,
-// four seconds after the badge came to rest, unless the show has ended. Without a program for
-// HTML files, the badge, the menu and the timer open the URL itself.
+// Esc in each scene ends the show at once; each menu command at 24100, chosen at once or later by
+// keys or an answer; the page opens at 27520, four seconds after the badge came to rest, unless
+// the show has ended, and once only, even with a menu left open, which the end closes. Without a
+// program for HTML files, the badge, the menu and the timer open the URL itself.
 TEST(Controls, EscEachMenuCommandAndTheExitTimer)
 {
     const std::vector<std::string> menu = {R"({"event":"menu","t_ms":24100,)" + kMenu + R"(,"x":10,"y":20})"};
@@ -107,6 +116,13 @@ TEST(Controls, EscEachMenuCommandAndTheExitTimer)
         {"", answer + "40003", menu + ending(24100)},
         {"", answer + "none", menu + timersEnd},
         {"", answer + "40009", menu + timersEnd},
+        {"", "at 24100 click right 10 20\nat 24200 key down\nat 24300 key enter", menu + at(mail, 24300) + timersEnd},
+        {"", "at 24100 click right 10 20\nat 24200 key end\nat 24250 key up\nat 24300 key return",
+         menu + launch(24300, kUrl + " ") + timersEnd},
+        {"", "at 24100 click right 10 20\nat 24200 key home\nat 24210 key a\nat 24300 menu 40003", menu + ending(24300)},
+        {"", "at 24100 click right 10 20\nat 24200 key escape\nat 24300 key enter", menu + timersEnd},
+        {"", "at 24100 click right 10 20\nat 24200 click right 10 20 menu 40003", menu + at(menu, 24200) + ending(24200)},
+        {"", "at 20000 click right 10 20", at(menu, 20000) + timersEnd},
         {"--no-browser", "at 24000 click left 500 380\n" + answer + "40002",
          launch(24000, "null") + menu + launch(24100, "null") + launch(27520, "null") + ending(27520)},
     };

@@ -2,9 +2,9 @@
 // nothing to show. Tests override what they listen to.
 #pragma once
 
-#include "../../platform/core/realtime.h"
+#include "../../platform/desktop/desktop_backend.h"
 
-struct ScreenlessBackend : win32::RealtimeBackend {
+struct ScreenlessBackend : desktop::DesktopBackend {
     int screenWidth() override { return 0; }
     int screenHeight() override { return 0; }
     RECT workArea() override { return {}; }
@@ -15,7 +15,9 @@ struct ScreenlessBackend : win32::RealtimeBackend {
     void timerSet(UINT_PTR, UINT) override {}
     POINT cursorPosition() override { return {}; }
     void setCursor(const win32::Cursor *) override {}
-    UINT trackPopupMenu(const win32::Menu &, int, int, HWND) override { return 0; }
+    void showMenu(const win32::Menu &, POINT) override {}
+    void highlightMenu(int) override {}
+    void hideMenu() override {}
     void playSound(const win32::Wave &, const std::string &) override {}
     void stopSounds() override {}
 };

@@ -1,6 +1,6 @@
 // What a live desktop does for the shell calls: drive C: is a private folder of the user's, the
 // Windows directory is the home folder, and programs and addresses open the XDG way.
-#include "realtime.h"
+#include "desktop_backend.h"
 
 #include "xdg.h"
 
@@ -12,7 +12,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-namespace win32 {
+namespace desktop {
 
 namespace {
 
@@ -104,7 +104,7 @@ bool isAddress(const std::string &text)
 
 } // namespace
 
-int RealtimeBackend::openDriveFile(const std::string &name, int flags)
+int DesktopBackend::openDriveFile(const std::string &name, int flags)
 {
     int root = openDriveRoot();
     if (root < 0)
@@ -116,7 +116,7 @@ int RealtimeBackend::openDriveFile(const std::string &name, int flags)
     return file;
 }
 
-bool RealtimeBackend::removeDriveFile(const std::string &name)
+bool DesktopBackend::removeDriveFile(const std::string &name)
 {
     int root = openDriveRoot();
     if (root < 0)
@@ -126,13 +126,14 @@ bool RealtimeBackend::removeDriveFile(const std::string &name)
     return removed;
 }
 
-std::string RealtimeBackend::windowsDirectory()
+std::string DesktopBackend::windowsDirectory()
 {
     return homeFolder();
 }
 
-std::variant<std::string, int> RealtimeBackend::findExecutable(const std::string &name)
+std::variant<std::string, int> DesktopBackend::findExecutable(const std::string &name)
 {
+    lookedUpAt_ = now();
     int root = openDriveRoot();
     struct stat info {};
     bool exists = root >= 0 && fstatat(root, name.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(info.st_mode);
@@ -159,7 +160,7 @@ std::variant<std::string, int> RealtimeBackend::findExecutable(const std::string
     return command;
 }
 
-int RealtimeBackend::shellExecute(const ShellRequest &request)
+int DesktopBackend::shellExecute(const win32::ShellRequest &request)
 {
     std::vector<std::string> argv;
     if (isAddress(request.file)) {
@@ -173,4 +174,4 @@ int RealtimeBackend::shellExecute(const ShellRequest &request)
     return error ? shellError(error) : 42;
 }
 
-} // namespace win32
+} // namespace desktop

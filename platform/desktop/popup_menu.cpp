@@ -1,3 +1,4 @@
+// The popup menu's layout and painting, with FreeType and fontconfig.
 #include "popup_menu.h"
 
 #include <fontconfig/fontconfig.h>
@@ -6,7 +7,7 @@
 
 #include <algorithm>
 
-namespace win32 {
+namespace desktop {
 
 namespace {
 
@@ -40,7 +41,7 @@ std::string shownCaption(const std::string &text)
     return shown;
 }
 
-void fillRect(const Surface &into, int left, int top, int right, int bottom, std::uint32_t colour)
+void fillRect(const win32::Surface &into, int left, int top, int right, int bottom, std::uint32_t colour)
 {
     left = std::max(left, 0);
     top = std::max(top, 0);
@@ -144,7 +145,7 @@ struct PopupMenu::Font {
     }
 
     // Draws `text` with its origin at (x, baseline), anti-aliased, clipped to `clip` and `into`.
-    void draw(const Surface &into, const RECT &clip, int x, int baseline, const std::string &text,
+    void draw(const win32::Surface &into, const RECT &clip, int x, int baseline, const std::string &text,
               std::uint32_t colour) const
     {
         layOut(text, [&](FT_GlyphSlot slot, int penX) {
@@ -168,7 +169,7 @@ struct PopupMenu::Font {
     }
 };
 
-PopupMenu::PopupMenu(const Menu &menu) : font_(std::make_unique<Font>())
+PopupMenu::PopupMenu(const win32::Menu &menu) : font_(std::make_unique<Font>())
 {
     int lineHeight = font_->ascent + font_->descent;
     int rowHeight = lineHeight + kRowExtra;
@@ -179,8 +180,6 @@ PopupMenu::PopupMenu(const Menu &menu) : font_(std::make_unique<Font>())
         row.separator = item.flags & MF_SEPARATOR;
         row.grayed = item.flags & (MF_GRAYED | MF_DISABLED);
         row.caption = row.separator ? std::string() : shownCaption(item.text);
-        row.command = item.command;
-        row.choosable = !row.separator && !row.grayed && !(item.flags & MF_POPUP) && item.command != 0;
         row.top = y;
         row.height = row.separator ? kSeparatorHeight : rowHeight;
         y += row.height;
@@ -204,7 +203,7 @@ POINT PopupMenu::place(Size size, POINT at, const RECT &bounds)
     return POINT{axis(at.x, size.width, bounds.left, bounds.right), axis(at.y, size.height, bounds.top, bounds.bottom)};
 }
 
-void PopupMenu::paint(const Surface &into) const
+void PopupMenu::paint(const win32::Surface &into, int highlighted) const
 {
     int width = size_.width, height = size_.height;
     fillRect(into, 0, 0, width, height, kBorderColour);
@@ -217,7 +216,7 @@ void PopupMenu::paint(const Surface &into) const
                      kSeparator);
             continue;
         }
-        bool lit = int(i) == highlighted_;
+        bool lit = int(i) == highlighted;
         RECT area{kBorder + kHighlightInset, row.top, width - kBorder - kHighlightInset, row.top + row.height};
         if (lit)
             fillRect(into, area.left, area.top, area.right, area.bottom, kHighlight);
@@ -241,77 +240,18 @@ int PopupMenu::itemAt(POINT point) const
     return -1;
 }
 
-bool PopupMenu::highlight(int index)
+win32::MenuInput PopupMenu::input(Pointer what, POINT point) const
 {
-    if (index == highlighted_)
-        return false;
-    highlighted_ = index;
-    return true;
-}
-
-bool PopupMenu::close(UINT command)
-{
-    closed_ = true;
-    command_ = command;
-    return false;
-}
-
-int PopupMenu::nextChoosable(int from, int step) const
-{
-    int count = int(rows_.size());
-    for (int i = 0, index = from; i < count; ++i) {
-        index = (index + step + count) % count;
-        if (rows_[std::size_t(index)].choosable)
-            return index;
+    using Kind = win32::MenuInput::Kind;
+    switch (what) {
+    case Pointer::Moved:
+        return win32::MenuInput{Kind::Pointer, itemAt(point)};
+    case Pointer::Pressed:
+        return win32::MenuInput{Kind::Press, -1, contains(point)};
+    case Pointer::LeftReleased:
+        return win32::MenuInput{Kind::Release, itemAt(point)};
     }
-    return -1;
+    return {};
 }
 
-bool PopupMenu::pointerMoved(POINT point)
-{
-    if (closed_)
-        return false;
-    int index = itemAt(point);
-    return highlight(index >= 0 && rows_[std::size_t(index)].choosable ? index : -1);
-}
-
-bool PopupMenu::buttonPressed(POINT point)
-{
-    if (closed_ || contains(point))
-        return false;
-    return close(0);
-}
-
-bool PopupMenu::buttonReleased(POINT point)
-{
-    if (closed_)
-        return false;
-    int index = itemAt(point);
-    if (index < 0 || !rows_[std::size_t(index)].choosable)
-        return false;
-    return close(rows_[std::size_t(index)].command);
-}
-
-bool PopupMenu::keyPressed(Key key)
-{
-    if (closed_)
-        return false;
-    int count = int(rows_.size());
-    switch (key) {
-    case Key::Down:
-        return highlight(nextChoosable(highlighted_ < 0 ? count - 1 : highlighted_, 1));
-    case Key::Up:
-        return highlight(nextChoosable(highlighted_ < 0 ? 0 : highlighted_, -1));
-    case Key::Home:
-        return highlight(nextChoosable(count - 1, 1));
-    case Key::End:
-        return highlight(nextChoosable(0, -1));
-    case Key::Enter:
-        return highlighted_ >= 0 && close(rows_[std::size_t(highlighted_)].command);
-    case Key::Escape:
-        return close(0);
-    }
-    return false;
-}
-
-} // namespace win32
+} // namespace desktop

@@ -8,7 +8,7 @@
 #include <mutex>
 #include <thread>
 
-namespace x11 {
+namespace desktop {
 
 class AlsaSound {
 public:
@@ -32,4 +32,4 @@ private:
     std::thread player_;
 };
 
-} // namespace x11
+} // namespace desktop

@@ -1,22 +1,23 @@
-#include "realtime.h"
+// The real clock, threads of their own, and parking a thread until it is woken or a time comes.
+#include "desktop_backend.h"
 
-#include "user.h"
+#include "../core/user.h"
 
 #include <condition_variable>
 #include <thread>
 
-namespace win32 {
+namespace desktop {
 
 namespace {
 
 // A thread parks on a condition variable of its own, under userMutex.
-struct ParkedThread : BackendThread {
+struct ParkedThread : win32::BackendThread {
     std::condition_variable wakeup;
     bool woken = false;
 };
 
 // Made on the thread's first wait or wake; every use holds userMutex.
-ParkedThread &parked(ThreadState &thread)
+ParkedThread &parked(win32::ThreadState &thread)
 {
     if (!thread.backend)
         thread.backend = std::make_unique<ParkedThread>();
@@ -25,29 +26,30 @@ ParkedThread &parked(ThreadState &thread)
 
 } // namespace
 
-std::int64_t RealtimeBackend::now()
+std::int64_t DesktopBackend::now()
 {
     using namespace std::chrono;
     return duration_cast<milliseconds>(steady_clock::now() - start_).count();
 }
 
-std::time_t RealtimeBackend::calendarTime()
+std::time_t DesktopBackend::calendarTime()
 {
     using namespace std::chrono;
     return std::time_t(duration_cast<seconds>(system_clock::now().time_since_epoch()).count());
 }
 
-void RealtimeBackend::sleep(DWORD milliseconds)
+void DesktopBackend::sleep(DWORD milliseconds)
 {
     std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
 }
 
-void RealtimeBackend::startThread(std::function<void()> body)
+void DesktopBackend::startThread(std::function<void()> body)
 {
     std::thread(std::move(body)).detach();
 }
 
-void RealtimeBackend::block(std::unique_lock<std::mutex> &lock, ThreadState &self, std::optional<std::int64_t> until)
+void DesktopBackend::block(std::unique_lock<std::mutex> &lock, win32::ThreadState &self,
+                           std::optional<std::int64_t> until)
 {
     ParkedThread &me = parked(self);
     auto woken = [&] { return me.woken; };
@@ -58,11 +60,11 @@ void RealtimeBackend::block(std::unique_lock<std::mutex> &lock, ThreadState &sel
     me.woken = false;
 }
 
-void RealtimeBackend::wake(ThreadState &thread)
+void DesktopBackend::wake(win32::ThreadState &thread)
 {
     ParkedThread &other = parked(thread);
     other.woken = true;
     other.wakeup.notify_all();
 }
 
-} // namespace win32
+} // namespace desktop

@@ -7,7 +7,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-namespace x11 {
+namespace desktop {
 
 namespace {
 
@@ -111,4 +111,4 @@ void AlsaSound::run()
         snd_pcm_close(pcm);
 }
 
-} // namespace x11
+} // namespace desktop
