@@ -200,12 +200,7 @@ class CursorAndIcon(unittest.TestCase):
             x_edge = next(x for x in range(w) if not clear(x, c))
             self.assertLess(sum(colour(x_edge, c)), sum(colour(c - 2, c + 2)))
             with Image.open(os.path.join(RES, 'icons', '%dx%d.png' % (w, w))) as png:
-                px = png.convert('RGBA').load()
-                self.assertEqual([px[x, y] for y in range(w) for x in range(w)],
-                                 [colour(x, y) for y in range(w) for x in range(w)], '%d-pixel PNG' % w)
-        for size in icons.HICOLOR_SIZES:
-            with Image.open(os.path.join(RES, 'icons', '%dx%d.png' % (size, size))) as png:
-                self.assertEqual(png.size, (size, size))
+                self.assertEqual(list(png.convert('RGBA').getdata()), [colour(i % w, i // w) for i in range(w * w)])
 
 
 class Badge(unittest.TestCase):
