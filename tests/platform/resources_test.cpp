@@ -3,6 +3,7 @@
 #include "../support/res_builder.h"
 #include "../support/screenless_backend.h"
 
+#include "../../platform/core/menus.h"
 #include "../../platform/core/resources.h"
 
 #include <mmsystem.h>
@@ -118,6 +119,43 @@ TEST_F(Resources, FoundByOrdinalAndByNameWithoutCaseAndNothingElse)
         win32::useResources(*file);
         EXPECT_EQ(FindResourceA(nullptr, "BROKEN", "WAVE"), nullptr);
     }
+}
+
+// Menu templates: pop-ups nest and GetSubMenu finds each level's, an item without a caption is a
+// separator (so the resource compiler writes one), and a template cut anywhere is refused.
+TEST(Menus, NestedPopUpsEmptyCaptionsAndCutTemplates)
+{
+    const int words[] = {0, 0,                          // version 0, no header bytes
+                         MF_POPUP, 0,                   // a pop-up without a caption:
+                         0, 7, 'A', 0,                  //   "A", command 7
+                         MF_POPUP, 'B', 0,              //   "B", a pop-up:
+                         MF_END, 8, 0,                  //     no caption, command 8
+                         MF_END | MF_GRAYED, 9, 'C', 0, //   "C", command 9, grayed
+                         MF_END, 10, 'Z', 0};           // "Z", command 10
+    Bytes menu;
+    for (int word : words)
+        menu.insert(menu.end(), {std::uint8_t(word), std::uint8_t(word >> 8)});
+    auto load = [](const Bytes &menu) {
+        win32::useResources(ResBuilder().add(4, 126, menu).bytes());
+        return LoadMenuA(win32::moduleInstance(), MAKEINTRESOURCEA(126));
+    };
+    auto items = [](HMENU handle) {
+        std::string text;
+        for (const auto &item : win32::handles().find<win32::Menu>(handle)->items)
+            text += item.text + "/" + std::to_string(item.command) + "/" + std::to_string(item.flags) + " ";
+        return text;
+    };
+    HMENU top = load(menu);
+    ASSERT_NE(top, nullptr);
+    HMENU first = GetSubMenu(top, 0), second = GetSubMenu(first, 1);
+    ASSERT_TRUE(first && second);
+    EXPECT_EQ(items(top), "/0/16 Z/10/0 ");
+    EXPECT_EQ(items(first), "A/7/0 B/0/16 C/9/1 ");
+    EXPECT_EQ(items(second), "/8/2048 ");
+    for (auto [menu, position] : {std::pair{top, 1}, {top, 2}, {top, -1}, {first, 0}, {second, 0}})
+        EXPECT_EQ(GetSubMenu(menu, position), nullptr) << position;
+    for (std::size_t size = 0; size < menu.size(); ++size)
+        EXPECT_EQ(load(Bytes(menu.begin(), menu.begin() + std::ptrdiff_t(size))), nullptr) << size;
 }
 
 // What the backend is asked to play, a line a sound: name, channels/bits/rate and samples.
