@@ -1,5 +1,5 @@
-/* Prints the cursor that the X server shows now, as XFixes reads it back: its size, hot spot,
-   and the number of shown (not fully transparent) and of shown white pixels.
+/* Prints the cursor that the X server shows now, as XFixes reads it back: its size and hot spot,
+   then its pixels, a line a row: '.' clear, 'w' white, 'b' black, 'x' anything else.
    With --keyboard-held it prints nothing and succeeds when another client holds the keyboard. */
 #include <X11/Xlib.h>
 #include <X11/extensions/Xfixes.h>
@@ -27,14 +27,14 @@ int main(int argc, char **argv)
         fputs("cursor_probe: no cursor image from XFixes\n", stderr);
         return 1;
     }
-    long shown = 0, white = 0;
+    printf("%dx%d hot %d,%d\n", image->width, image->height, image->xhot, image->yhot);
     for (long i = 0; i < (long)image->width * image->height; ++i) {
-        /* Premultiplied ARGB: white shows only where it is opaque. */
-        shown += (image->pixels[i] & 0xFF000000) != 0;
-        white += (image->pixels[i] & 0xFFFFFFFF) == 0xFFFFFFFF;
+        /* Premultiplied ARGB, in the low 32 bits of a long. */
+        unsigned long pixel = image->pixels[i] & 0xFFFFFFFF;
+        putchar(pixel == 0 ? '.' : pixel == 0xFFFFFFFF ? 'w' : pixel == 0xFF000000 ? 'b' : 'x');
+        if ((i + 1) % image->width == 0)
+            putchar('\n');
     }
-    printf("%dx%d hot %d,%d shown %ld white %ld\n", image->width, image->height, image->xhot, image->yhot, shown,
-           white);
     XFree(image);
     XCloseDisplay(display);
     return 0;
