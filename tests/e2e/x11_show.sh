@@ -1,12 +1,12 @@
 #!/bin/sh
-# howdy under Xvfb, without a sound device. An Esc sent as soon as it holds the keyboard, while the
-# show is still being built and nothing is shown, ends a run at once. The overlay covers the screen
-# under its names and icon and shows the desktop it covers with the walker; the popup menu opens at
-# the pointer with its captions, highlights the item under the pointer and closes on Esc; in the
-# screen's corner it opens left of and above the pointer, and its Exit ends the show. A whole show:
-# the pulse; over the resting badge the pointer is the hand, off it the arrow; with a menu left
-# open the exit timer opens the page once, on time, and ends it. Nothing is written to standard
-# error but what HOWDY_DEBUG asks for.
+# howdy under Xvfb, without a sound device. An Esc sent as soon as it holds the keyboard, before its
+# overlay exists, ends a run at once. The overlay covers the screen under its names and icon and
+# shows the desktop it covers with the walker; the popup menu opens at the pointer with its
+# captions, highlights the item under the pointer and closes on Esc; in the screen's corner it
+# opens left of and above the pointer, and its Exit ends the show. A whole show under a top panel:
+# the pulse; the escapes' grey patch below the taskbar's top; over the resting badge the pointer
+# is the hand, off it the arrow; with a menu left open the exit timer opens the page once, on
+# time, and ends it. Nothing is written to standard error but what HOWDY_DEBUG asks for.
 # Usage: x11_show.sh HOWDY HOWDY_RECORD CURSOR_PROBE
 howdy=$1 record=$2 probe=$3
 . "$(dirname "$0")/lib.sh"
@@ -64,8 +64,17 @@ xdotool mousemove $((left + 30)) "$caption_3" click 1
 ended "Exit in the menu" 5000
 quiet
 
+# A top panel as well as the taskbar: the Start-button escapes' grey patch still starts two rows
+# below the work area's bottom (row 738). Column 57 of the screen, g for that grey, b for black:
+# an escape over the pulse shows a grey bottom row under a black top one.
+xprop -root -f _NET_WORKAREA 32c -set _NET_WORKAREA "0, 30, 1024, 708"
+column57() { "$probe" --pixels 57 0 1 768 | sed 's/c0c0c0/g/; s/000000/b/; s/^[0-9a-f]\{6\}$/./' | tr -d '\n'; }
 start_howdy env HOWDY_DEBUG=1 "$howdy"
 shows_pulse
+within 8000 'column=$(column57) && [ "${column#b}" != "$column" ] && [ "${column%g}" != "$column" ]' ||
+    fail "no Start-button escape over the pulse"
+check '[ "$(echo "$column" | cut -c701- | tr b .)" = ........................................gggggggggggggggggggggggggggg ]' \
+    "the escape's patch in column 57 from row 700 down: $(echo "$column" | cut -c701-)"
 cursor_at 512 384
 check '[ "$hand" != "$arrow" ]' "the arrow looks like the hand"
 cursor_at 60 60 3000 "$arrow"
