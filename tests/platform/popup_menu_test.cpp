@@ -126,7 +126,6 @@ TEST(PopupMenu, BorderPaddingAndHighlightOnEverySide)
                                                   {border, 1}}));
         EXPECT_EQ(runs(3, 0, 0, 1, height),
                   (Runs{{border, 1}, {background, top - 1}, {lit, row}, {background, below - 1}, {border, 1}}));
-        EXPECT_EQ(runs(2, 0, 0, 1, height), (Runs{{border, 1}, {background, height - 2}, {border, 1}}));
         EXPECT_EQ(std::vector<int>({menu.itemAt({1, top - 1}), menu.itemAt({1, top}), menu.itemAt({0, top}),
                                     menu.itemAt({width - 2, top + row - 1}), menu.itemAt({width - 2, top + row}),
                                     menu.itemAt({width - 1, top})}),

@@ -121,8 +121,22 @@ TEST_F(Resources, FoundByOrdinalAndByNameWithoutCaseAndNothingElse)
     }
 }
 
-// Menu templates: pop-ups nest and GetSubMenu finds each level's, an item without a caption is a
-// separator (so the resource compiler writes one), and a template cut anywhere is refused.
+// A menu as "caption/command/flags" items, a pop-up's own in brackets after it.
+std::string describe(HMENU handle)
+{
+    std::string text;
+    auto menu = win32::handles().find<win32::Menu>(handle);
+    for (int i = 0; menu && i < int(menu->items.size()); ++i) {
+        const auto &item = menu->items[std::size_t(i)];
+        text += item.text + "/" + std::to_string(item.command) + "/" + std::to_string(item.flags) + " ";
+        if (HMENU popup = GetSubMenu(handle, i))
+            text += "[ " + describe(popup) + "] ";
+    }
+    return text;
+}
+
+// Menu templates: pop-ups nest, an item without a caption is a separator (so the resource
+// compiler writes one), and a template cut anywhere is refused.
 TEST(Menus, NestedPopUpsEmptyCaptionsAndCutTemplates)
 {
     const int words[] = {0, 0,                          // version 0, no header bytes
@@ -135,27 +149,11 @@ TEST(Menus, NestedPopUpsEmptyCaptionsAndCutTemplates)
     Bytes menu;
     for (int word : words)
         menu.insert(menu.end(), {std::uint8_t(word), std::uint8_t(word >> 8)});
-    auto load = [](const Bytes &menu) {
+    std::string expected = "/0/16 [ A/7/0 B/0/16 [ /8/2048 ] C/9/1 ] Z/10/0 ";
+    for (; !menu.empty(); menu.pop_back(), expected.clear()) {
         win32::useResources(ResBuilder().add(4, 126, menu).bytes());
-        return LoadMenuA(win32::moduleInstance(), MAKEINTRESOURCEA(126));
-    };
-    auto items = [](HMENU handle) {
-        std::string text;
-        for (const auto &item : win32::handles().find<win32::Menu>(handle)->items)
-            text += item.text + "/" + std::to_string(item.command) + "/" + std::to_string(item.flags) + " ";
-        return text;
-    };
-    HMENU top = load(menu);
-    ASSERT_NE(top, nullptr);
-    HMENU first = GetSubMenu(top, 0), second = GetSubMenu(first, 1);
-    ASSERT_TRUE(first && second);
-    EXPECT_EQ(items(top), "/0/16 Z/10/0 ");
-    EXPECT_EQ(items(first), "A/7/0 B/0/16 C/9/1 ");
-    EXPECT_EQ(items(second), "/8/2048 ");
-    for (auto [menu, position] : {std::pair{top, 1}, {top, 2}, {top, -1}, {first, 0}, {second, 0}})
-        EXPECT_EQ(GetSubMenu(menu, position), nullptr) << position;
-    for (std::size_t size = 0; size < menu.size(); ++size)
-        EXPECT_EQ(load(Bytes(menu.begin(), menu.begin() + std::ptrdiff_t(size))), nullptr) << size;
+        EXPECT_EQ(describe(LoadMenuA(win32::moduleInstance(), MAKEINTRESOURCEA(126))), expected) << menu.size();
+    }
 }
 
 // What the backend is asked to play, a line a sound: name, channels/bits/rate and samples.
