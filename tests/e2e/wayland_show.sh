@@ -118,8 +118,9 @@ done
 # hand, the theme's arrow, drawn for the scale with its hot spot at the pointer as sway draws
 # its own. The pictures are taken at once: the exit timer runs.
 pointer move 1300 20
-within 3000 'grim -o HEADLESS-2 "$work/arrow.png" && [ "$(differ 96x96+0+0 "$work/arrow.png" "$work/sway-arrow.png")" = 0 ]' ||
-    fail "off the badge the cursor is not the theme's arrow as sway draws it: $(differ 96x96+0+0 "$work/arrow.png" "$work/sway-arrow.png") pixels differ"
+arrow_differs() { differ 96x96+0+0 "$work/arrow.png" "$work/sway-arrow.png"; }
+within 3000 'grim -o HEADLESS-2 "$work/arrow.png" && [ "$(arrow_differs)" = 0 ]' ||
+    fail "off the badge the cursor is not the theme's arrow as sway draws it: $(arrow_differs) pixels differ"
 pointer move 10 10
 grim -o HEADLESS-2 "$work/bare.png"
 convert "$hand" -filter point -resize 200% "$work/hand-2x.png"

@@ -73,8 +73,9 @@ start_howdy env HOWDY_DEBUG=1 "$howdy"
 shows_pulse
 within 8000 'column=$(column57) && [ "${column#b}" != "$column" ] && [ "${column%g}" != "$column" ]' ||
     fail "no Start-button escape over the pulse"
-check '[ "$(echo "$column" | cut -c701- | tr b .)" = ........................................gggggggggggggggggggggggggggg ]' \
-    "the escape's patch in column 57 from row 700 down: $(echo "$column" | cut -c701-)"
+rows=$(echo "$column" | cut -c701- | tr b .)
+check '[ "$rows" = ........................................gggggggggggggggggggggggggggg ]' \
+    "the escape's patch in column 57 from row 700 down: $rows"
 cursor_at 512 384
 check '[ "$hand" != "$arrow" ]' "the arrow looks like the hand"
 cursor_at 60 60 3000 "$arrow"
