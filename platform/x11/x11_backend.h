@@ -73,7 +73,8 @@ public:
     void highlightMenu(int item) override;
     void hideMenu() override;
 
-    // The frames presented so far, when the first and the last were, and the desktop's summary.
+    // The frames presented so far, when the first and the last were, how many keys were kept for
+    // the overlay before it existed, and the desktop's summary.
     std::string runSummary() override;
 
 private:
@@ -145,7 +146,7 @@ private:
     std::shared_ptr<MenuWindow> menu_;
     GC menuGc_ = nullptr;
 
-    std::atomic<long> frames_ = 0;
+    std::atomic<long> frames_ = 0, keysKept_ = 0;
     std::atomic<std::int64_t> firstFrame_ = 0, lastFrame_ = 0;
 };
 

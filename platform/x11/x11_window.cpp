@@ -293,9 +293,12 @@ void X11Backend::presentWindow(win32::Window &window, const RECT &changed)
 
 std::string X11Backend::runSummary()
 {
-    char text[96];
-    std::snprintf(text, sizeof text, "%ld frames shown, the first %.3f s and the last %.3f s after the start",
-                  long(frames_), double(firstFrame_) / 1000, double(lastFrame_) / 1000);
+    char text[160];
+    long keys = keysKept_;
+    std::snprintf(text, sizeof text,
+                  "%ld frames shown, the first %.3f s and the last %.3f s after the start, %ld key%s kept for the "
+                  "overlay",
+                  long(frames_), double(firstFrame_) / 1000, double(lastFrame_) / 1000, keys, keys == 1 ? "" : "s");
     std::string timer = DesktopBackend::runSummary();
     return timer.empty() ? text : text + (", " + timer);
 }

@@ -130,12 +130,14 @@ wait_for_badge() {
         fail "no badge at rest in $badge"
 }
 
-# hand_over X Y: the pointer, nudged to (X, Y), shows the hand within a minute.
-hand_over() {
-    hand=$(/usr/bin/python3 "$e2e/readings.py" cursor "$e2e/../../resources/hand.cur")
-    x=$1 y=$2
-    within 60000 'xdotool mousemove $((x + 1)) $y mousemove $x $y; sleep 0.1; [ "$("$probe")" = "$hand" ]' ||
-        fail "no hand at $x,$y: $("$probe"), not $hand"
+# $hand: the hand as cursor_probe prints it. cursor_at X Y [MS [CURSOR]]: the pointer, nudged to
+# (X, Y), shows the hand, or CURSOR, within MS (a minute).
+read_hand() { hand=${hand:-$(/usr/bin/python3 "$e2e/readings.py" cursor "$e2e/../../resources/hand.cur")}; }
+cursor_at() {
+    read_hand
+    x=$1 y=$2 want=${4:-$hand}
+    within "${3:-60000}" 'xdotool mousemove $((x + 1)) $y mousemove $x $y; sleep 0.1; [ "$("$probe")" = "$want" ]' ||
+        fail "at $x,$y the cursor is $("$probe"), not $want"
 }
 
 # The popup menu's window, as WxH+X+Y; false when none is shown.

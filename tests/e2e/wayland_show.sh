@@ -75,19 +75,25 @@ esc_ends "portal"
 # show runs to the end, a menu left open at the end.
 swaymsg -q create_output
 swaymsg -q output HEADLESS-2 mode 1024x768 position 1280 0 scale 2 bg "$desktop" center
-swaymsg -q focus output HEADLESS-2
+# The layout in logical units: 1280 x 720, then 512 x 384 to its right. The pointer near the
+# second output's corner focuses it and shows sway's own arrow, from the same cursor theme; then
+# it leaves, and the focus stays.
+start_pointer 1792 720
+pointer move 1300 20
 sleep 1
+grim -o HEADLESS-2 "$work/sway-arrow.png"
+swaymsg -q focus_follows_mouse no
+pointer move 10 10
 grim -o HEADLESS-1 "$work/first-before.png"
 show_starts HEADLESS-2 WAYLAND_DEBUG=1 HOWDY_DEBUG=1
 overlay_is_the_screen "second output"
 grim -o HEADLESS-1 "$work/first.png"
 [ "$(differ 1280x720+0+0 "$work/first.png" "$work/first-before.png")" = 0 ] || fail "the first output changed"
 
-# The layout in logical units: 1280 x 720, then 512 x 384 to its right. The pointer waits in
-# the middle of the second output, where the badge will rest, moving a little now and then: the
-# program picks its cursor on a move. The badge (262 x 199) has come to rest when two pictures
-# in a row differ from the desktop in the same box of about its size (the cursor within it).
-start_pointer 1792 720
+# The pointer waits in the middle of the second output, where the badge will rest, moving a
+# little now and then: the program picks its cursor on a move. The badge (262 x 199) has come to
+# rest when two pictures in a row differ from the desktop in the same box of about its size (the
+# cursor within it).
 badge='' last='' nudge=0
 for _ in $(seq 100); do
     nudge=$((1 - nudge))
@@ -108,8 +114,13 @@ done
     fail "the badge rests at $badge, not in the middle of the second output"
 
 # Over the badge the cursor is the hand, drawn 2:1 for the output's scale, its hot spot at the
-# pointer: the picture with it is the bare badge with the hand laid over it. Both pictures are
-# taken at once: the exit timer runs.
+# pointer: the picture with it is the bare badge with the hand laid over it. Off it, from the
+# hand, the theme's arrow, drawn for the scale with its hot spot at the pointer as sway draws
+# its own. The pictures are taken at once: the exit timer runs.
+pointer move 1300 20
+arrow_differs() { differ 96x96+0+0 "$work/arrow.png" "$work/sway-arrow.png"; }
+within 3000 'grim -o HEADLESS-2 "$work/arrow.png" && [ "$(arrow_differs)" = 0 ]' ||
+    fail "off the badge the cursor is not the theme's arrow as sway draws it: $(arrow_differs) pixels differ"
 pointer move 10 10
 grim -o HEADLESS-2 "$work/bare.png"
 convert "$hand" -filter point -resize 200% "$work/hand-2x.png"

@@ -109,7 +109,8 @@ TEST(Handles, BitmapFormatsAndTheSizeLimit)
     }
 }
 
-// A new DC's colours are white and black; setting one returns the one before.
+// A new DC's colours are white and black, its objects the white brush, the black pen and a 1 x 1
+// monochrome bitmap; setting or selecting one returns the one before. A screen DC takes no bitmap.
 TEST(Handles, StaleWrongKindAndBusyHandlesAreRefusedAndOnlyTheProcesssAreCounted)
 {
     auto count = [] { return GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS); };
@@ -125,9 +126,19 @@ TEST(Handles, StaleWrongKindAndBusyHandlesAreRefusedAndOnlyTheProcesssAreCounted
     EXPECT_FALSE(BitBlt(reinterpret_cast<HDC>(bitmap), 0, 0, 1, 1, dc, 0, 0, SRCCOPY));
     EXPECT_EQ(std::vector<COLORREF>({SetBkColor(dc, kRed), SetBkColor(dc, kBlue), SetTextColor(dc, kGreen)}),
               std::vector<COLORREF>({kWhite, kRed, kBlack}));
+    HBRUSH brush = CreateSolidBrush(kRed);
+    HGDIOBJ whiteBrush = GetStockObject(WHITE_BRUSH), blackPen = GetStockObject(BLACK_PEN);
+    for (HDC target : {dc, screen})
+        EXPECT_EQ(std::vector<HGDIOBJ>({SelectObject(target, pen), SelectObject(target, brush),
+                                        SelectObject(target, blackPen), SelectObject(target, whiteBrush)}),
+                  std::vector<HGDIOBJ>({blackPen, whiteBrush, pen, brush}));
+    EXPECT_EQ(SelectObject(screen, bitmap), nullptr);
+    DeleteObject(brush);
 
     // A bitmap lives in one DC at a time, until the DC selects another or is deleted.
     HGDIOBJ original = SelectObject(dc, bitmap);
+    EXPECT_EQ(GetObjectA(original, sizeof info, &info), int(sizeof info));
+    EXPECT_EQ(std::vector<LONG>({info.bmWidth, info.bmHeight, info.bmBitsPixel}), std::vector<LONG>({1, 1, 1}));
     EXPECT_EQ(SelectObject(other, bitmap), nullptr);
     EXPECT_EQ(SelectObject(dc, original), bitmap);
     EXPECT_NE(SelectObject(other, bitmap), nullptr);
