@@ -63,6 +63,7 @@ public:
     int screenHeight() override { return monitor_.height; }
     RECT workArea() override;
     void captureScreen(int x, int y, const win32::Surface &into) override;
+    std::shared_ptr<const win32::Image> screenPicture() override;
     void createWindow(win32::Window &window, COLORREF background) override;
     void showWindow(win32::Window &window, bool visible) override;
     void prepareWindow(win32::Window &window) override;
@@ -89,6 +90,9 @@ private:
     };
 
     X11Backend() = default;
+
+    // Reads the root window's pixels under the primary monitor at (x, y).
+    void readScreen(int x, int y, const win32::Surface &into);
 
     // The events thread (x11_input.cpp).
     void runEvents();
@@ -126,6 +130,12 @@ private:
     ::Cursor arrow_ = 0;
     std::map<const win32::Cursor *, ::Cursor> cursors_;
     std::mutex cursorMutex_;
+
+    // The screen's picture, read whole at the first capture and let go when a window of ours is
+    // first shown: until then the screen shows nothing of ours, and every capture reads it.
+    std::mutex pictureMutex_;
+    std::shared_ptr<const win32::Image> picture_;
+    bool windowShown_ = false;
 
     // Shared between the threads, under mutex_.
     std::mutex mutex_;
