@@ -270,6 +270,9 @@ HBITMAP decodePngResource(WORD id, HWND window)
     if (!unfilterPngRows(inflated.get()))
         return refuse(PngRefusal::BadFilter);
     copyPngRows(compressed.get(), inflated.get());
+    // Each work buffer goes as soon as its part is done, so that the bitmap made below can take
+    // its place in the heap.
+    inflated.reset();
 
     Buffer info = allocate(sizeof(BITMAPINFOHEADER) + 4 * std::size_t(pngPaletteSize));
     if (!info)
@@ -293,6 +296,7 @@ HBITMAP decodePngResource(WORD id, HWND window)
         colours[i].rgbBlue = palette.get()[3 * i + 2];
         colours[i].rgbReserved = 0;
     }
+    palette.reset();
 
     HDC dc = GetDC(window);
     HBITMAP bitmap = CreateDIBitmap(dc, header, CBM_INIT, compressed.get(), reinterpret_cast<BITMAPINFO *>(info.get()),

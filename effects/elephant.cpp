@@ -26,5 +26,5 @@ void drawElephant()
     if (elephantX < showState.screenWidth)
         drawSpriteFrame(elephantImageDC, elephantMaskDC, elephantSheet, elephantFrame, elephantX, kFlightTop);
     else
-        showState.elephantActive = -1;
+        showState.elephantActive = CUE_FINISHED;
 }

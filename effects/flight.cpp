@@ -34,16 +34,16 @@ void launch()
 {
     flightSoundCount = 0;
     switch (showState.flightKind) {
-    case 1:
+    case FLIGHT_YELLOW_DUCK:
         flightSheet = &yellowDuckSheet;
         flightQuack = 1;
         break;
-    case 2:
+    case FLIGHT_RED_DUCK:
         flightSheet = &redDuckSheet;
         flightQuack = 2;
         creatureCueDelay = 1;
         break;
-    default:
+    case FLIGHT_MOUTH_DUCK:
         flightSheet = &blueDuckSheet;
         flightQuack = 2;
         break;
@@ -55,7 +55,7 @@ void launch()
 
 void playFlightSound()
 {
-    if (showState.elephantActive == 1 && pickRandom(3) == 2)
+    if (showState.elephantActive == CUE_ACTIVE && pickRandom(3) == 2)
         PlaySoundA(SOUND_ELEPHANT, nullptr, SND_RESOURCE | SND_ASYNC);
     else
         PlaySoundA(flightQuack == 1 ? SOUND_QUACK1 : SOUND_QUACK2, nullptr, SND_RESOURCE | SND_ASYNC);
@@ -66,15 +66,15 @@ void playFlightSound()
 void land()
 {
     flightSheetSelected = 0;
-    if (showState.mouthCycle > 0) {
-        showState.mouthCycle = -1;
-        showState.escapePhase = 1;
-        showState.flightKind = 0;
-    } else if (showState.flightKind == 1) {
-        showState.escapePhase = 2;
-        showState.flightKind = 0;
+    if (showState.mouthCycle > MOUTH_NEVER_CLOSED) {
+        showState.mouthCycle = MOUTH_DUCK_LANDED;
+        showState.escapePhase = ESCAPE_FIRST;
+        showState.flightKind = CUE_IDLE;
+    } else if (showState.flightKind == FLIGHT_YELLOW_DUCK) {
+        showState.escapePhase = ESCAPE_SECOND;
+        showState.flightKind = CUE_IDLE;
     } else {
-        showState.flightKind = -1;
+        showState.flightKind = CUE_FINISHED;
     }
 }
 
@@ -87,7 +87,7 @@ void drawFlight()
     if (creatureCueDelay > 0) {
         creatureCueDelay += 1;
         if (creatureCueDelay > 6) {
-            showState.creatureActive = 1;
+            showState.creatureActive = CUE_ACTIVE;
             creatureCueDelay = -1;
         }
     }

@@ -24,11 +24,11 @@ void drawMouth()
         showState.flightStepX = 20;
         showState.flightBaseHeight = showState.screenHeight - showState.mouthY;
         showState.flightStartX = showState.mouthX + 70;
-        showState.flightKind = 3;
+        showState.flightKind = FLIGHT_MOUTH_DUCK;
     }
     // One frame past the strip ends the animation; that frame shows no mouth.
     if (mouthFrame == mouthSheet.frameCount) {
-        showState.mouthActive = 0;
+        showState.mouthActive = CUE_IDLE;
         mouthSheetSelected = 0;
         showState.mouthCycle += 1;
     }

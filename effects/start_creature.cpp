@@ -45,5 +45,5 @@ void drawStartCreature()
     if (creatureX < showState.screenWidth)
         drawSpriteFrame(creatureImageDC, creatureMaskDC, *creatureSheet, creatureFrame, creatureX, creatureY);
     else
-        showState.creatureActive = -1;
+        showState.creatureActive = CUE_FINISHED;
 }

@@ -17,14 +17,13 @@ RECT escapeWorkArea;
 struct EscapePhase {
     const SpriteSheet *sheet;
     std::int32_t frameX;
-    // The duck it launches.
+    // The duck it launches, and where from.
+    std::int32_t duck;
     std::int32_t startX, baseHeight, lift, stepX;
 };
 
-const EscapePhase phases[] = {
-    {&startTiltSheet, -10, 25, 60, 50, 25},
-    {&startUprightSheet, -5, 0, 70, 60, 10},
-};
+const EscapePhase firstEscape = {&startTiltSheet, -10, FLIGHT_YELLOW_DUCK, 25, 60, 50, 25};
+const EscapePhase secondEscape = {&startUprightSheet, -5, FLIGHT_RED_DUCK, 0, 70, 60, 10};
 
 constexpr COLORREF kPatchGrey = RGB(192, 192, 192);
 
@@ -32,15 +31,15 @@ constexpr COLORREF kPatchGrey = RGB(192, 192, 192);
 
 void drawStartEscape()
 {
-    const EscapePhase &phase = phases[showState.escapePhase == 2 ? 1 : 0];
+    const EscapePhase &phase = showState.escapePhase == ESCAPE_SECOND ? secondEscape : firstEscape;
     if (escapeFrame == 4) {
-        showState.flightKind = showState.escapePhase;
+        showState.flightKind = phase.duck;
         showState.flightStartX = phase.startX;
         showState.flightBaseHeight = phase.baseHeight;
         showState.flightLift = phase.lift;
         showState.flightStepX = phase.stepX;
     } else if (escapeFrame == 6) {
-        showState.escapePhase = 0;
+        showState.escapePhase = CUE_IDLE;
         escapeSheetSelected = 0;
         escapeFrame = 0;
         return;

@@ -2,6 +2,8 @@
 #include "backend_choice.h"
 #include "core/resources.h"
 
+#include <malloc.h>
+
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -24,6 +26,10 @@ const char kUsage[] = "usage: howdy [--help | --version]\n"
 
 int main(int argc, char **argv)
 {
+    // Blocks of 128 KiB and more (screen-sized pixels, a sheet's rows) are mapped on their own
+    // and given back as soon as they are freed. glibc would raise that bound to the size of the
+    // first such block freed and serve later ones from its heap, where they stay resident.
+    mallopt(M_MMAP_THRESHOLD, 128 * 1024);
     // Like the Windows program, which takes no arguments, anything else on the command line is
     // passed to WinMain and ignored.
     for (int i = 1; i < argc; ++i) {

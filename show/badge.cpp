@@ -18,9 +18,9 @@ void drawBadgeScene()
     std::int32_t step = -15;
     if (showState.walkerX <= bound) {
         step = 0;
-        if (showState.exitTimerArmed == 0)
+        if (showState.exitTimerArmed == EXIT_TIMER_UNARMED)
             SetTimer(mainWindow, EXIT_TIMER, EXIT_TIMER_DELAY, nullptr);
-        showState.exitTimerArmed = 1;
+        showState.exitTimerArmed = EXIT_TIMER_ARMED;
     }
     if (selectSheetOnce(badgeSheetSelected, sceneImageDC, sceneMaskDC, badgeSheet))
         showState.walkerY = showState.screenHeight / 2 - BADGE_HEIGHT / 2;

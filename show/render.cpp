@@ -19,18 +19,18 @@ void renderFrame()
     BitBlt(composeSurface, 0, 0, showState.screenWidth, showState.screenHeight, desktopSurface, 0, 0, SRCCOPY);
 
     // Effects in a fixed order, each cue read at its own turn: a cue set by an earlier effect
-    // starts a later one within this frame. -1 (finished) counts as off.
-    if (showState.pulseActive == 1)
+    // starts a later one within this frame. CUE_FINISHED counts as off.
+    if (showState.pulseActive == CUE_ACTIVE)
         drawColourPulse();
-    if (showState.mouthActive > 0)
+    if (showState.mouthActive > CUE_IDLE)
         drawMouth();
-    if (showState.escapePhase > 0)
+    if (showState.escapePhase > CUE_IDLE)
         drawStartEscape();
-    if (showState.flightKind > 0)
+    if (showState.flightKind > CUE_IDLE)
         drawFlight();
-    if (showState.elephantActive > 0)
+    if (showState.elephantActive > CUE_IDLE)
         drawElephant();
-    if (showState.creatureActive > 0)
+    if (showState.creatureActive > CUE_IDLE)
         drawStartCreature();
 
     // The walker or the badge, over everything.

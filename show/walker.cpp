@@ -83,23 +83,24 @@ void drawSwallowScene()
 
 void drawTripScene()
 {
-    showState.pulseActive = 1;
+    showState.pulseActive = CUE_ACTIVE;
     showState.frameDelay = TRIP_FRAME_DELAY;
-    if (showState.elephantActive == -1 && showState.flightKind == -1 && showState.creatureActive == -1) {
+    if (showState.elephantActive == CUE_FINISHED && showState.flightKind == CUE_FINISHED &&
+        showState.creatureActive == CUE_FINISHED) {
         showState.walkerScene = SCENE_WALK;
         PlaySoundA(nullptr, nullptr, SND_PURGE);
-        showState.pulseActive = 0;
+        showState.pulseActive = CUE_IDLE;
         showState.frameDelay = FRAME_DELAY;
         drawWalkScene();
         return;
     }
     // Cues, written in every frame of their cycle.
     if (tripCycles == 1) {
-        showState.mouthActive = 1;
+        showState.mouthActive = CUE_ACTIVE;
         showState.mouthX = showState.screenWidth / 2 - 59;
         showState.mouthY = showState.screenHeight / 2 - 50;
     } else if (tripCycles == 4) {
-        showState.elephantActive = 1;
+        showState.elephantActive = CUE_ACTIVE;
     }
     stepSceneFrame(tripSheet, tripFrame, tripCycles, tripSheetSelected);
     drawSceneFrame(tripSheet, tripFrame);

@@ -44,6 +44,34 @@ constexpr std::int32_t TRIP_FRAME_DELAY = 60;
 constexpr UINT_PTR EXIT_TIMER = 1;
 constexpr UINT EXIT_TIMER_DELAY = 4000;
 
+// The effects' cues in ShowState. Each is CUE_IDLE until something starts it, and renderFrame
+// runs an effect only while its cue is above CUE_IDLE. pulseActive, mouthActive, elephantActive
+// and creatureActive are CUE_ACTIVE while their effect runs; the elephant and the creature end at
+// CUE_FINISHED, which the trip waits for, as it does for flightKind.
+constexpr std::int32_t CUE_FINISHED = -1;
+constexpr std::int32_t CUE_IDLE = 0;
+constexpr std::int32_t CUE_ACTIVE = 1;
+
+// flightKind: the duck to launch or in flight, CUE_IDLE between ducks and CUE_FINISHED once the
+// red duck has landed. Each escape launches its own duck.
+constexpr std::int32_t FLIGHT_YELLOW_DUCK = 1;
+constexpr std::int32_t FLIGHT_RED_DUCK = 2;
+constexpr std::int32_t FLIGHT_MOUTH_DUCK = 3;
+
+// escapePhase: CUE_IDLE, or which of the two Start-button escapes runs; the first launches the
+// yellow duck, the second the red.
+constexpr std::int32_t ESCAPE_FIRST = 1;
+constexpr std::int32_t ESCAPE_SECOND = 2;
+
+// mouthCycle counts the mouth's closings from MOUTH_NEVER_CLOSED; the landing of the first duck
+// after a closing, the mouth's own, sets it to MOUTH_DUCK_LANDED for good.
+constexpr std::int32_t MOUTH_DUCK_LANDED = -1;
+constexpr std::int32_t MOUTH_NEVER_CLOSED = 0;
+
+// exitTimerArmed: whether the badge has armed the exit timer.
+constexpr std::int32_t EXIT_TIMER_UNARMED = 0;
+constexpr std::int32_t EXIT_TIMER_ARMED = 1;
+
 // Who touches what, and when: the main thread sets every field and handle below while it builds
 // the show in WM_CREATE, before the render thread exists. From then on only the render thread
 // writes ShowState, and only it uses the surfaces and sprite DCs. The main thread goes on

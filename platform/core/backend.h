@@ -1,6 +1,7 @@
 // What the layer needs from the host it runs on. One backend is installed per process, before
-// WinMain: x11 for the real desktop, headless for recordings and tests. The core holds the
-// Win32 state (handles, queues, GDI objects); a backend only shows, times and records it.
+// WinMain: x11 or wayland for the real desktop (both built on desktop/, what live Linux desktops
+// share), headless for recordings and tests. The core holds the Win32 state (handles, queues, GDI
+// objects, the menu loop); a backend only shows, times and records it.
 #pragma once
 
 #include "surface.h"
@@ -55,6 +56,10 @@ public:
     virtual RECT workArea() = 0;
     // Copies what the screen shows at (x, y) into `into` (a colour surface), clipped to the screen.
     virtual void captureScreen(int x, int y, const Surface &into) = 0;
+    // The whole screen's picture while nothing of ours is shown on it, which captures read
+    // meanwhile and bitmaps copied whole from the screen share; never written once handed out.
+    // Null when the backend keeps none, or once a window of ours has been shown.
+    virtual std::shared_ptr<const Image> screenPicture() { return nullptr; }
 
     // Gives the window its back store (window.surface), filled with `background`.
     virtual void createWindow(Window &window, COLORREF background) = 0;

@@ -44,6 +44,12 @@ struct Bitmap : Object {
     std::weak_ptr<Bitmap> restoredFrom;
     std::uint64_t restoredAt = 0;
     RECT sinceRestored{0, 0, 0, 0};
+
+    // A colour bitmap copied whole from a screen that holds still shares the screen's picture
+    // (Backend::screenPicture) with the backend and every other such copy, instead of holding
+    // one more copy of the screen. Nothing writes it: the bitmap gets pixels of its own before
+    // it is drawn on, shown as a frame or its pixels are handed out. Guarded by gdiMutex.
+    bool sharesScreen = false;
 };
 
 struct Brush : Object {

@@ -26,12 +26,28 @@ struct Target {
     COLORREF background{}, text{}, brush{}, pen{};
 };
 
-std::optional<Target> targetOf(HDC handle)
+// Gives a bitmap a copy of its pixels to own. Called with gdiMutex held.
+void ownPixels(Bitmap &bitmap)
+{
+    std::size_t bytes = std::size_t(bitmap.surface.stride) * std::size_t(bitmap.surface.height);
+    auto own = std::make_shared_for_overwrite<std::uint8_t[]>(bytes);
+    std::copy_n(bitmap.surface.bits, bytes, own.get());
+    bitmap.storage = own;
+    bitmap.surface.bits = own.get();
+    bitmap.sharesScreen = false;
+}
+
+// A DC about to be drawn on never hands out pixels that its bitmap shares with the screen.
+enum class Use { Read, Draw };
+
+std::optional<Target> targetOf(HDC handle, Use use = Use::Read)
 {
     auto dc = handles().find<DeviceContext>(handle);
     if (!dc)
         return std::nullopt;
     std::lock_guard lock(gdiMutex());
+    if (use == Use::Draw && dc->bitmap && dc->bitmap->sharesScreen)
+        ownPixels(*dc->bitmap);
     Target t;
     t.kind = dc->target;
     t.bitmap = dc->bitmap;
@@ -54,11 +70,7 @@ std::optional<Target> targetOf(HDC handle)
 // Called with gdiMutex held.
 void separate(Bitmap &bitmap)
 {
-    std::size_t bytes = std::size_t(bitmap.surface.stride) * std::size_t(bitmap.surface.height);
-    auto own = std::make_shared_for_overwrite<std::uint8_t[]>(bytes);
-    std::copy_n(bitmap.surface.bits, bytes, own.get());
-    bitmap.storage = own;
-    bitmap.surface.bits = own.get();
+    ownPixels(bitmap);
     bitmap.shownOn->frame.reset();
     bitmap.shownOn.reset();
     bitmap.drawn = RECT{0, 0, 0, 0};
@@ -166,12 +178,42 @@ bool showFrame(const Target &window, const Target &bitmap)
         if (bitmap.bitmap->surface.bits == frame.bits && window.window->frame.expired()) {
             bitmap.bitmap->storage.reset();
             bitmap.bitmap->surface.bits = store.bits;
+            bitmap.bitmap->sharesScreen = false;
             bitmap.bitmap->shownOn = window.window;
             bitmap.bitmap->drawn = RECT{0, 0, 0, 0};
             window.window->frame = bitmap.bitmap;
         }
     }
     backend().presentWindow(*window.window, shown);
+    return true;
+}
+
+// A colour bitmap of the screen's size copied whole from the screen while the backend keeps the
+// screen's picture takes that picture's pixels, shared (see Bitmap::sharesScreen). Bitmaps
+// whose pixels were handed out or are a window's store keep theirs.
+bool shareScreen(HDC destinationHandle, HDC sourceHandle, int width, int height)
+{
+    auto source = handles().find<DeviceContext>(sourceHandle);
+    auto destination = handles().find<DeviceContext>(destinationHandle);
+    if (!source || !destination || source->target != DeviceContext::Target::Screen ||
+        destination->target != DeviceContext::Target::Memory)
+        return false;
+    auto picture = backend().screenPicture();
+    if (!picture || width < picture->width || height < picture->height)
+        return false;
+    std::lock_guard lock(gdiMutex());
+    Bitmap &bitmap = *destination->bitmap;
+    const Surface &s = bitmap.surface;
+    if (s.bitsPerPixel != 32 || s.width != picture->width || s.height != picture->height || bitmap.handedOut ||
+        bitmap.shownOn)
+        return false;
+    // Only read while shared.
+    auto *pixels = reinterpret_cast<std::uint8_t *>(const_cast<std::uint32_t *>(picture->pixels.data()));
+    bitmap.storage = std::shared_ptr<std::uint8_t[]>(picture, pixels);
+    bitmap.surface.bits = pixels;
+    bitmap.sharesScreen = true;
+    ++bitmap.drawings;
+    bitmap.sinceRestored = RECT{0, 0, s.width, s.height};
     return true;
 }
 
@@ -256,6 +298,8 @@ Surface surfaceOf(HDC handle)
         std::lock_guard lock(gdiMutex());
         if (dc->bitmap->shownOn)
             separate(*dc->bitmap);
+        if (dc->bitmap->sharesScreen)
+            ownPixels(*dc->bitmap);
         dc->bitmap->handedOut = true;
     }
     auto target = targetOf(handle);
@@ -403,7 +447,7 @@ extern "C" HBITMAP WINAPI CreateDIBitmap(HDC handle, const BITMAPINFOHEADER *hea
 
 extern "C" BOOL WINAPI Rectangle(HDC handle, int left, int top, int right, int bottom)
 {
-    auto target = targetOf(handle);
+    auto target = targetOf(handle, Use::Draw);
     if (!target || target->kind == DeviceContext::Target::Screen)
         return FALSE;
     if (left > right)
@@ -451,7 +495,10 @@ extern "C" BOOL WINAPI BitBlt(HDC destinationHandle, int x, int y, int width, in
                               int sourceX, int sourceY, DWORD code)
 {
     auto rop = raster::ropFromCode(code);
-    auto destination = targetOf(destinationHandle);
+    if (rop == raster::Rop::Copy && x == 0 && y == 0 && sourceX == 0 && sourceY == 0 &&
+        shareScreen(destinationHandle, sourceHandle, width, height))
+        return TRUE;
+    auto destination = targetOf(destinationHandle, Use::Draw);
     auto source = targetOf(sourceHandle);
     if (!rop || !destination || !source || destination->kind == DeviceContext::Target::Screen)
         return FALSE;

@@ -35,6 +35,9 @@ bool readItems(const std::uint8_t *&p, const std::uint8_t *end, Menu &menu, int 
             item.text += c < 0x80 ? char(c) : '?';
         }
         item.flags = flags & ~MF_END;
+        // The resource compiler writes a separator as an item without a caption.
+        if (item.text.empty() && !(flags & MF_POPUP))
+            item.flags |= MF_SEPARATOR;
         item.command = command;
         if (flags & MF_POPUP) {
             auto popup = std::make_shared<Menu>();

@@ -51,6 +51,11 @@ LRESULT callProcedure(HWND handle, UINT message, WPARAM wParam, LPARAM lParam)
     return window->procedure(handle, message, wParam, lParam);
 }
 
+std::vector<Timer>::iterator timerOf(std::vector<Timer> &timers, HWND window, UINT_PTR id)
+{
+    return std::find_if(timers.begin(), timers.end(), [&](const Timer &t) { return t.window == window && t.id == id; });
+}
+
 } // namespace
 
 bool MessageFilter::accepts(HWND hwnd, UINT message) const
@@ -192,8 +197,7 @@ extern "C" UINT_PTR WINAPI SetTimer(HWND handle, UINT_PTR id, UINT elapse, TIMER
         std::lock_guard lock(userMutex());
         auto &timers = window->owner->queue.timers;
         std::int64_t due = backend().now() + elapse;
-        auto same = std::find_if(timers.begin(), timers.end(),
-                                 [&](const Timer &t) { return t.window == handle && t.id == id; });
+        auto same = timerOf(timers, handle, id);
         if (same != timers.end())
             *same = Timer{handle, id, elapse, due, timerProc};
         else
@@ -212,8 +216,7 @@ extern "C" BOOL WINAPI KillTimer(HWND handle, UINT_PTR id)
         return FALSE;
     std::lock_guard lock(userMutex());
     auto &timers = window->owner->queue.timers;
-    auto same = std::find_if(timers.begin(), timers.end(),
-                             [&](const Timer &t) { return t.window == handle && t.id == id; });
+    auto same = timerOf(timers, handle, id);
     if (same == timers.end())
         return FALSE;
     timers.erase(same);

@@ -1,11 +1,12 @@
 // What every backend for a live Linux desktop shares: the real clock, threads parked on
 // condition variables, drive C: as a private folder of the user's, the XDG conventions for
-// opening programs and addresses, and sound on ALSA.
+// opening programs and addresses, sound on ALSA, and what HOWDY_DEBUG says of the run.
 #pragma once
 
 #include "../core/backend.h"
 #include "alsa_sound.h"
 
+#include <atomic>
 #include <chrono>
 
 namespace desktop {
@@ -33,9 +34,15 @@ public:
     void playSound(const win32::Wave &wave, const std::string &name) override;
     void stopSounds() override;
 
+    // When a timer was last set and a program last looked up for a file (the page's launcher
+    // starting), which HOWDY_DEBUG's summary tells, counted from the start.
+    void timerSet(UINT_PTR, UINT) override { timerSetAt_ = now(); }
+    std::string runSummary() override;
+
 private:
     std::chrono::steady_clock::time_point start_ = std::chrono::steady_clock::now();
     std::unique_ptr<AlsaSound> sound_;
+    std::atomic<std::int64_t> timerSetAt_ = -1, lookedUpAt_ = -1;
 };
 
 } // namespace desktop

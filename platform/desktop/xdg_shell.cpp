@@ -133,6 +133,7 @@ std::string DesktopBackend::windowsDirectory()
 
 std::variant<std::string, int> DesktopBackend::findExecutable(const std::string &name)
 {
+    lookedUpAt_ = now();
     int root = openDriveRoot();
     struct stat info {};
     bool exists = root >= 0 && fstatat(root, name.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(info.st_mode);

@@ -53,11 +53,15 @@ public:
                                       [this] { stalled(); }})
     {
         Image desktop = config.desktop ? *config.desktop : syntheticDesktop(width_, height_);
-        desktop_.assign(std::size_t(width_) * std::size_t(height_), 0);
+        auto picture = std::make_shared<Image>();
+        picture->width = width_;
+        picture->height = height_;
+        picture->pixels.assign(std::size_t(width_) * std::size_t(height_), 0);
         for (int y = 0; y < std::min(height_, desktop.height); ++y)
             std::copy_n(desktop.pixels.begin() + std::ptrdiff_t(y) * desktop.width, std::min(width_, desktop.width),
-                        desktop_.begin() + std::ptrdiff_t(y) * width_);
-        screen_ = desktop_;
+                        picture->pixels.begin() + std::ptrdiff_t(y) * width_);
+        screen_ = picture->pixels;
+        desktop_ = std::move(picture);
         std::stable_sort(input_.begin(), input_.end(),
                          [](const InputEvent &a, const InputEvent &b) { return a.at < b.at; });
         main_ = scheduler_.adoptCurrent();
@@ -83,6 +87,13 @@ public:
         }
     }
 
+    // The desktop, until a window is first shown over it.
+    std::shared_ptr<const Image> screenPicture() override
+    {
+        std::lock_guard lock(screenMutex_);
+        return windowShown_ ? nullptr : desktop_;
+    }
+
     void createWindow(Window &window, COLORREF background) override
     {
         auto store = std::make_shared<WindowStore>();
@@ -96,8 +107,13 @@ public:
     void showWindow(Window &window, bool visible) override
     {
         RECT all{0, 0, window.surface.width, window.surface.height};
-        if (visible)
+        if (visible) {
+            {
+                std::lock_guard lock(screenMutex_);
+                windowShown_ = true;
+            }
             compose(window, all);
+        }
         else
             uncover(window);
     }
@@ -274,7 +290,7 @@ private:
         for (int y = std::max<int>(window.rect.top, 0); y < std::min<int>(window.rect.bottom, height_); ++y)
             for (int x = std::max<int>(window.rect.left, 0); x < std::min<int>(window.rect.right, width_); ++x)
                 screen_[std::size_t(y) * std::size_t(width_) + std::size_t(x)] =
-                    desktop_[std::size_t(y) * std::size_t(width_) + std::size_t(x)];
+                    desktop_->pixels[std::size_t(y) * std::size_t(width_) + std::size_t(x)];
     }
 
     std::optional<std::int64_t> nextInput()
@@ -357,7 +373,8 @@ private:
     Scheduler scheduler_;
     Scheduler::Thread *main_ = nullptr;
     std::mutex screenMutex_;
-    std::vector<std::uint32_t> desktop_;
+    std::shared_ptr<const Image> desktop_;
+    bool windowShown_ = false;
     std::vector<std::uint32_t> screen_;
 };
 

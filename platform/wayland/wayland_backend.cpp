@@ -7,16 +7,11 @@
 #include "../core/user.h"
 
 #include <linux/input-event-codes.h>
-#include <malloc.h>
 
 namespace wayland {
 
 std::unique_ptr<WaylandBackend> WaylandBackend::open(std::string &error)
 {
-    // The snapshot, a block as large as the screen, is freed soon after the start; glibc would
-    // then raise its threshold for mapping blocks of their own to its size, and the blocks that
-    // decoding frees next would stay in the heap, part of the program's memory for good.
-    mallopt(M_MMAP_THRESHOLD, 128 * 1024);
     std::unique_ptr<WaylandBackend> backend(new WaylandBackend);
     backend->connection_ = Connection::open(error);
     if (!backend->connection_)

@@ -32,7 +32,6 @@ public:
     void showWindow(win32::Window &window, bool visible) override;
     void prepareWindow(win32::Window &window) override;
     void presentWindow(win32::Window &window, const RECT &area) override;
-    void timerSet(UINT_PTR, UINT) override {}
     POINT cursorPosition() override { return seat_->position(); }
     void setCursor(const win32::Cursor *cursor) override { seat_->setCursor(cursor); }
     void showMenu(const win32::Menu &menu, POINT at) override;

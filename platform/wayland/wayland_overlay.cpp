@@ -22,6 +22,9 @@ namespace {
 constexpr int kConfigureTimeoutMs = 5000;
 constexpr int kEnterTimeoutMs = 2000;
 
+// The desktop entry's name, org.example.howdy.desktop, by which the desktop finds the icon.
+constexpr const char *kAppId = "org.example.howdy";
+
 constexpr std::uint32_t kAllEdges = ZWLR_LAYER_SURFACE_V1_ANCHOR_TOP | ZWLR_LAYER_SURFACE_V1_ANCHOR_BOTTOM |
                                     ZWLR_LAYER_SURFACE_V1_ANCHOR_LEFT | ZWLR_LAYER_SURFACE_V1_ANCHOR_RIGHT;
 
@@ -159,7 +162,7 @@ Output *Overlay::place(const std::vector<Output *> &candidates, std::string &err
         xdg_surface_add_listener(xdgSurface_, &Events::xdgSurface, this);
         toplevel_ = xdg_surface_get_toplevel(xdgSurface_);
         xdg_toplevel_add_listener(toplevel_, &Events::toplevel, this);
-        xdg_toplevel_set_app_id(toplevel_, "howdy");
+        xdg_toplevel_set_app_id(toplevel_, kAppId);
         xdg_toplevel_set_fullscreen(toplevel_, target ? target->proxy : nullptr);
     }
     wl_surface_commit(surface_);
@@ -210,7 +213,7 @@ void Overlay::requestActivation()
     }
     xdg_activation_token_v1 *token = xdg_activation_v1_get_activation_token(activation);
     xdg_activation_token_v1_add_listener(token, &Events::activation, this);
-    xdg_activation_token_v1_set_app_id(token, "howdy");
+    xdg_activation_token_v1_set_app_id(token, kAppId);
     xdg_activation_token_v1_set_surface(token, surface_);
     xdg_activation_token_v1_commit(token);
 }

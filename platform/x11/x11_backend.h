@@ -63,19 +63,19 @@ public:
     int screenHeight() override { return monitor_.height; }
     RECT workArea() override;
     void captureScreen(int x, int y, const win32::Surface &into) override;
+    std::shared_ptr<const win32::Image> screenPicture() override;
     void createWindow(win32::Window &window, COLORREF background) override;
     void showWindow(win32::Window &window, bool visible) override;
     void prepareWindow(win32::Window &window) override;
     void presentWindow(win32::Window &window, const RECT &area) override;
-    void timerSet(UINT_PTR, UINT) override { timerSetAt_ = now(); }
     POINT cursorPosition() override;
     void setCursor(const win32::Cursor *cursor) override;
     void showMenu(const win32::Menu &menu, POINT at) override;
     void highlightMenu(int item) override;
     void hideMenu() override;
 
-    // The frames presented so far, when the first and the last were and when a timer was last
-    // set.
+    // The frames presented so far, when the first and the last were, how many keys were kept for
+    // the overlay before it existed, and the desktop's summary.
     std::string runSummary() override;
 
 private:
@@ -90,6 +90,9 @@ private:
     };
 
     X11Backend() = default;
+
+    // Reads the root window's pixels under the primary monitor at (x, y).
+    void readScreen(int x, int y, const win32::Surface &into);
 
     // The events thread (x11_input.cpp).
     void runEvents();
@@ -128,6 +131,12 @@ private:
     std::map<const win32::Cursor *, ::Cursor> cursors_;
     std::mutex cursorMutex_;
 
+    // The screen's picture, read whole at the first capture and let go when a window of ours is
+    // first shown: until then the screen shows nothing of ours, and every capture reads it.
+    std::mutex pictureMutex_;
+    std::shared_ptr<const win32::Image> picture_;
+    bool windowShown_ = false;
+
     // Shared between the threads, under mutex_.
     std::mutex mutex_;
     std::map<::Window, HWND> windows_;
@@ -147,8 +156,8 @@ private:
     std::shared_ptr<MenuWindow> menu_;
     GC menuGc_ = nullptr;
 
-    std::atomic<long> frames_ = 0;
-    std::atomic<std::int64_t> firstFrame_ = 0, lastFrame_ = 0, timerSetAt_ = -1;
+    std::atomic<long> frames_ = 0, keysKept_ = 0;
+    std::atomic<std::int64_t> firstFrame_ = 0, lastFrame_ = 0;
 };
 
 } // namespace x11

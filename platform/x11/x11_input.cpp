@@ -135,8 +135,10 @@ void X11Backend::deliverKey(const XKeyEvent &event)
     EarlyKey message{UINT(down ? WM_KEYDOWN : WM_KEYUP), key, down ? 1 : LPARAM(0xC0000001u)};
     if (HWND overlay = overlayHandle())
         win32::postMessage(overlay, message.message, message.key, message.flags);
-    else if (earlyKeys_.size() < kEarlyKeysKept)
+    else if (earlyKeys_.size() < kEarlyKeysKept) {
         earlyKeys_.push_back(message);
+        ++keysKept_;
+    }
 }
 
 void X11Backend::handleEvent(XEvent &event)

@@ -16,6 +16,7 @@
 #include <sys/shm.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cstdio>
 #include <cstdlib>
@@ -156,8 +157,35 @@ RECT X11Backend::workArea()
     return area;
 }
 
-// Read in bands, so that no second copy of a large screen is ever held whole.
+std::shared_ptr<const win32::Image> X11Backend::screenPicture()
+{
+    std::lock_guard lock(pictureMutex_);
+    if (!picture_ && !windowShown_) {
+        auto picture = std::make_shared<win32::Image>();
+        picture->width = monitor_.width;
+        picture->height = monitor_.height;
+        picture->pixels.resize(std::size_t(monitor_.width) * std::size_t(monitor_.height));
+        readScreen(0, 0, picture->surface());
+        picture_ = std::move(picture);
+    }
+    return picture_;
+}
+
 void X11Backend::captureScreen(int x, int y, const win32::Surface &into)
+{
+    auto picture = screenPicture();
+    if (!picture) {
+        readScreen(x, y, into);
+        return;
+    }
+    int width = std::min(into.width, picture->width - x), height = std::min(into.height, picture->height - y);
+    for (int row = 0; row < height; ++row)
+        std::copy_n(&picture->pixels[std::size_t(y + row) * std::size_t(picture->width) + std::size_t(x)], width,
+                    into.pixels(row));
+}
+
+// Read in bands, so that no second copy of a large screen is ever held whole.
+void X11Backend::readScreen(int x, int y, const win32::Surface &into)
 {
     constexpr int kBandRows = 128;
     for (int top = 0; top < into.height; top += kBandRows) {
@@ -253,10 +281,16 @@ void X11Backend::createWindow(win32::Window &window, COLORREF background)
 void X11Backend::showWindow(win32::Window &window, bool visible)
 {
     auto native = std::static_pointer_cast<NativeWindow>(window.native);
-    if (visible)
+    if (visible) {
+        {
+            std::lock_guard lock(pictureMutex_);
+            windowShown_ = true;
+            picture_.reset();
+        }
         XMapRaised(display_, native->xwindow);
-    else
+    } else {
         XUnmapWindow(display_, native->xwindow);
+    }
     XFlush(display_);
 }
 
@@ -294,13 +328,13 @@ void X11Backend::presentWindow(win32::Window &window, const RECT &changed)
 std::string X11Backend::runSummary()
 {
     char text[160];
-    int length = std::snprintf(text, sizeof text,
-                               "%ld frames shown, the first %.3f s and the last %.3f s after the start", long(frames_),
-                               double(firstFrame_) / 1000, double(lastFrame_) / 1000);
-    if (timerSetAt_ >= 0)
-        std::snprintf(text + length, sizeof text - std::size_t(length), ", a timer set %.3f s after it",
-                      double(timerSetAt_) / 1000);
-    return text;
+    long keys = keysKept_;
+    std::snprintf(text, sizeof text,
+                  "%ld frames shown, the first %.3f s and the last %.3f s after the start, %ld key%s kept for the "
+                  "overlay",
+                  long(frames_), double(firstFrame_) / 1000, double(lastFrame_) / 1000, keys, keys == 1 ? "" : "s");
+    std::string timer = DesktopBackend::runSummary();
+    return timer.empty() ? text : text + (", " + timer);
 }
 
 void X11Backend::prepareWindow(win32::Window &window)

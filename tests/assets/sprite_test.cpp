@@ -76,12 +76,12 @@ TEST(Drawing, ShowsTheSpriteOnlyWithinTheStripAndThePicture)
     }
 }
 
-// Each sheet against a fresh decode: the mask is 1 exactly at the key, where the image is black;
-// each frame draws without a trace of the key. The elephant's hidden rows are Compose's business.
-TEST(Catalogue, EverySheetIsMaskedAtItsKeyColourAndEachFrameDrawsWithoutIt)
+// Each sheet against a fresh decode: the mask is 1 exactly at the key, where the image is black.
+// How each frame draws, without the key and the elephant without its hidden rows, is the Frames
+// tests' business.
+TEST(Catalogue, EverySheetIsMaskedAtItsKeyColour)
 {
     loadSpriteSheets();
-    composeSurface = memoryDC(1400, 300);
     struct Row {
         const SpriteSheet *sheet;
         WORD id;
@@ -113,20 +113,6 @@ TEST(Catalogue, EverySheetIsMaskedAtItsKeyColourAndEachFrameDrawsWithoutIt)
         }
         EXPECT_EQ(mismatches, 0);
         EXPECT_GT(keyed, 0);
-        for (int frame = 0; frame < sheet.frameCount; ++frame) {
-            fillDC(composeSurface, RGB(128, 128, 128));
-            drawSpriteFrame(masked.image, masked.mask, sheet, frame, 3, 5);
-            int keyColoured = 0, drawn = 0;
-            for (int y = 5; y < 5 + sheet.frameHeight; ++y) {
-                for (int x = 3; x < 3 + sheet.frameWidth; ++x) {
-                    COLORREF c = pixelAt(composeSurface, x, y);
-                    keyColoured += c == KEY_RED || c == KEY_GREEN;
-                    drawn += c != RGB(128, 128, 128);
-                }
-            }
-            EXPECT_EQ(keyColoured, 0) << "frame " << frame;
-            EXPECT_GT(drawn, 0) << "frame " << frame;
-        }
     }
 }
 

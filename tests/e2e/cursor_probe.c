@@ -1,10 +1,13 @@
-/* Prints the cursor that the X server shows now, as XFixes reads it back: its size, hot spot,
-   and the number of shown (not fully transparent) and of shown white pixels.
-   With --keyboard-held it prints nothing and succeeds when another client holds the keyboard. */
+/* Prints the cursor that the X server shows now, as XFixes reads it back: its size and hot spot,
+   then its pixels, a line a row: '.' clear, 'w' white, 'b' black, 'x' anything else.
+   With --keyboard-held it prints nothing and succeeds when another client holds the keyboard;
+   with --pixels X Y W H it prints the screen's pixels there instead, RRGGBB a line, row by row. */
 #include <X11/Xlib.h>
+#include <X11/Xutil.h>
 #include <X11/extensions/Xfixes.h>
 
 #include <stdio.h>
+#include <stdlib.h>
 #include <string.h>
 
 static int keyboardHeld(Display *display)
@@ -22,19 +25,27 @@ int main(int argc, char **argv)
     Display *display = XOpenDisplay(NULL);
     if (display && argc > 1 && strcmp(argv[1], "--keyboard-held") == 0)
         return keyboardHeld(display);
+    if (display && argc == 6 && strcmp(argv[1], "--pixels") == 0) {
+        XImage *image = XGetImage(display, DefaultRootWindow(display), atoi(argv[2]), atoi(argv[3]),
+                                  (unsigned)atoi(argv[4]), (unsigned)atoi(argv[5]), AllPlanes, ZPixmap);
+        for (int y = 0; image && y < image->height; ++y)
+            for (int x = 0; x < image->width; ++x)
+                printf("%06lx\n", XGetPixel(image, x, y) & 0xFFFFFF);
+        return image ? 0 : 1;
+    }
     XFixesCursorImage *image = display ? XFixesGetCursorImage(display) : NULL;
     if (!image) {
         fputs("cursor_probe: no cursor image from XFixes\n", stderr);
         return 1;
     }
-    long shown = 0, white = 0;
+    printf("%dx%d hot %d,%d\n", image->width, image->height, image->xhot, image->yhot);
     for (long i = 0; i < (long)image->width * image->height; ++i) {
-        /* Premultiplied ARGB: white shows only where it is opaque. */
-        shown += (image->pixels[i] & 0xFF000000) != 0;
-        white += (image->pixels[i] & 0xFFFFFFFF) == 0xFFFFFFFF;
+        /* Premultiplied ARGB, in the low 32 bits of a long. */
+        unsigned long pixel = image->pixels[i] & 0xFFFFFFFF;
+        putchar(pixel == 0 ? '.' : pixel == 0xFFFFFFFF ? 'w' : pixel == 0xFF000000 ? 'b' : 'x');
+        if ((i + 1) % image->width == 0)
+            putchar('\n');
     }
-    printf("%dx%d hot %d,%d shown %ld white %ld\n", image->width, image->height, image->xhot, image->yhot, shown,
-           white);
     XFree(image);
     XCloseDisplay(display);
     return 0;

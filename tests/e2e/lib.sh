@@ -48,11 +48,39 @@ private_home() {
     printf '%s\n' "$1" >"$HOME/.asoundrc"
 }
 
+# stand_in_browser HOME DATA_HOME CONFIG_HOME: a program registered for HTML files in that home
+# and XDG data and configuration homes, which notes the time in milliseconds and its arguments, a
+# line a launch, in $work/launched.
+stand_in_browser() {
+    mkdir -p "$2/applications" "$3"
+    printf '#!/bin/sh\necho "$(($(date +%%s%%N) / 1000000)) $*" >>"%s/launched"\n' "$work" >"$work/browser"
+    chmod 755 "$work/browser"
+    printf '[Desktop Entry]\nType=Application\nName=Browser\nExec=%s %%u\n' "$work/browser" \
+        >"$2/applications/browser.desktop"
+    HOME="$1" XDG_DATA_HOME="$2" XDG_CONFIG_HOME="$3" xdg-mime default browser.desktop text/html
+}
+
+# opened_on_time: the stand-in browser was started once, with the page, and the launcher began
+# within half a second of the exit timer's due time, as HOWDY_DEBUG's summary on standard error
+# tells on howdy's clock.
+opened_on_time() {
+    within 10000 '[ -s "$work/launched" ]' || :
+    set -- $(cat "$work/launched" 2>/dev/null)
+    [ $# = 2 ] && [ "$2" = http://howdy-partner.example/lsd.html ] ||
+        fail "the browser was started with [$(cat "$work/launched" 2>/dev/null)], not once with the page"
+    ms() { sed -n "s/.*$1 \([0-9]*\)\.\([0-9]*\) s after the start.*/\1\2/p" "$work/err" | sed 's/^0*//'; }
+    set_at=$(ms "a timer set") looked_up_at=$(ms "looked up")
+    check '[ -n "$set_at" ] && [ -n "$looked_up_at" ]' "howdy's summary: $(tail -n 1 "$work/err")"
+    late=$((looked_up_at - set_at - 4000))
+    check '[ $late -ge 0 ] && [ $late -le 500 ]' "the page's launcher began $late ms after the exit timer was due"
+}
+
 geometry() { eval "$(xdotool getwindowgeometry --shell "$1")" && echo "${WIDTH}x$HEIGHT+$X+$Y"; }
 
 # start_howdy COMMAND...: runs it in the background ($pid; its output in $work/out and err), waits
 # for the overlay ($window) and checks that it covers $screen (by default the whole screen).
 start_howdy() {
+    spawned_at=$(now_ms)
     "$@" >"$work/out" 2>"$work/err" &
     pid=$!
     window=$(timeout 60 xdotool search --sync --name "Howdy Partner" | head -n 1)
@@ -102,12 +130,14 @@ wait_for_badge() {
         fail "no badge at rest in $badge"
 }
 
-# hand_over X Y: the pointer, nudged to (X, Y), shows the hand within a minute.
-hand_over() {
-    hand=$(/usr/bin/python3 "$e2e/readings.py" cursor "$e2e/../../resources/hand.cur")
-    x=$1 y=$2
-    within 60000 'xdotool mousemove $((x + 1)) $y mousemove $x $y; sleep 0.1; [ "$("$probe")" = "$hand" ]' ||
-        fail "no hand at $x,$y: $("$probe"), not $hand"
+# $hand: the hand as cursor_probe prints it. cursor_at X Y [MS [CURSOR]]: the pointer, nudged to
+# (X, Y), shows the hand, or CURSOR, within MS (a minute).
+read_hand() { hand=${hand:-$(/usr/bin/python3 "$e2e/readings.py" cursor "$e2e/../../resources/hand.cur")}; }
+cursor_at() {
+    read_hand
+    x=$1 y=$2 want=${4:-$hand}
+    within "${3:-60000}" 'xdotool mousemove $((x + 1)) $y mousemove $x $y; sleep 0.1; [ "$("$probe")" = "$want" ]' ||
+        fail "at $x,$y the cursor is $("$probe"), not $want"
 }
 
 # The popup menu's window, as WxH+X+Y; false when none is shown.

@@ -4,7 +4,7 @@
       right, bottom; right and bottom exclusive), the bands of rows with dark caption pixels
       (captions, caption_1 ... as their middle rows), the band filled with the highlight's blue
       (lit: its middle row, or -1), whether the edge is of one colour (framed)
-  readings.py cursor FILE.cur     the line cursor_probe prints for this cursor
+  readings.py cursor FILE.cur     what cursor_probe prints for this cursor
   readings.py samples RAW FILE.wav   exits 0 when the sound's first 4096 bytes are in RAW
 """
 import re
@@ -40,14 +40,15 @@ def menu(shot, geometry):
 
 
 def cursor(path):
-    # The AND plane follows the XOR plane, rows padded to 32 bits; counted as the X11 backend shows them.
+    # The AND plane follows the XOR plane, rows bottom-up and padded to 32 bits; shown as the X11
+    # backend shows them, where the inverting pixels (both bits set) are black.
     d = open(path, 'rb').read()
     w, h, (hot_x, hot_y, _, at) = d[6], d[7], struct.unpack('<HHII', d[10:22])
     bits, stride = at + struct.unpack('<I', d[at:at + 4])[0] + 8, (w + 31) // 32 * 4
     bit = lambda plane, r, c: d[bits + (plane * h + r) * stride + c // 8] >> (7 - c % 8) & 1
-    pixels = [(bit(0, r, c), bit(1, r, c)) for r in range(h) for c in range(w)]
-    print(f'{w}x{h} hot {hot_x},{hot_y} shown {sum(x or not a for x, a in pixels)} '
-          f'white {sum(x and not a for x, a in pixels)}')
+    shown = lambda x, a: '.' if a and not x else 'w' if x and not a else 'b'
+    rows = [''.join(shown(bit(0, r, c), bit(1, r, c)) for c in range(w)) for r in reversed(range(h))]
+    print(f'{w}x{h} hot {hot_x},{hot_y}', *rows, sep='\n')
 
 
 def samples(raw, wav):

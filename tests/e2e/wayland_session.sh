@@ -35,20 +35,16 @@ start_sway() {
     # The wallpaper and the bar take a moment to appear.
     sleep 1.5
 
-    # howdy's runtime folder and a browser that notes its arguments, one line a launch.
-    mkdir -p "$work/home/run" "$work/home/config" "$work/home/data/applications"
+    # howdy's runtime folder and a browser that notes its launches.
+    mkdir -p "$work/home/run"
     chmod 700 "$work/home/run"
-    printf '#!/bin/sh\necho "$*" >> "%s/launched"\n' "$work" >"$work/browser"
-    chmod 755 "$work/browser"
-    printf '[Desktop Entry]\nType=Application\nName=Browser\nExec=%s %%u\n' "$work/browser" \
-        >"$work/home/data/applications/browser.desktop"
-    HOME="$work/home" XDG_CONFIG_HOME="$work/home/config" XDG_DATA_HOME="$work/home/data" \
-        xdg-mime default browser.desktop text/html
+    stand_in_browser "$work/home" "$work/home/data" "$work/home/config"
 }
 
 # run_howdy [SETTING]...: howdy in the background with those environment settings ($pid; its
 # output in $work/err). It sees no X display and no session bus unless told.
 run_howdy() {
+    spawned_at=$(now_ms)
     env -u DISPLAY -u DBUS_SESSION_BUS_ADDRESS HOME="$work/home" XDG_RUNTIME_DIR="$work/home/run" \
         XDG_CONFIG_HOME="$work/home/config" XDG_DATA_HOME="$work/home/data" XDG_DATA_DIRS=/usr/share \
         BROWSER="$work/browser" "$@" "$howdy" >"$work/out" 2>"$work/err" &

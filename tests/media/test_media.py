@@ -19,6 +19,7 @@ sys.path.insert(0, TOOLS)
 
 import badge  # noqa: E402
 import generate  # noqa: E402
+import icons  # noqa: E402
 import table  # noqa: E402
 from PIL import Image  # noqa: E402
 
@@ -175,6 +176,7 @@ class CursorAndIcon(unittest.TestCase):
 
     def test_icon(self):
         # Two 16-colour images, 32 and 16 pixels; EmbeddedResources checks their corners and colours.
+        # The desktop's PNGs are the same drawing: pixel for pixel the .ico's at its two sizes.
         d = read('howdy.ico')
         self.assertEqual(struct.unpack('<HHH', d[:6]), (0, 1, 2))
         for k, w in enumerate((32, 16)):
@@ -185,18 +187,20 @@ class CursorAndIcon(unittest.TestCase):
             self.assertEqual((entry[:7], len(img)), ((w, w, 16, 0, 1, 4, size), size))
             self.assertEqual(struct.unpack('<IiiHHI', img[:20]), (40, w, 2 * w, 1, 4, 0))
 
-            def brightness(x, y):
-                b = img[104 + (w - 1 - y) * xstride + x // 2]
-                i = b >> 4 if x % 2 == 0 else b & 15
-                return sum(img[40 + 4 * i:43 + 4 * i])
-
             def clear(x, y):
                 return (img[104 + xstride * w + (w - 1 - y) * astride + x // 8] >> (7 - x % 8)) & 1
+
+            def colour(x, y):  # RGBA
+                b = img[104 + (w - 1 - y) * xstride + x // 2]
+                i = b >> 4 if x % 2 == 0 else b & 15
+                return (0, 0, 0, 0) if clear(x, y) else tuple(img[42 + 4 * i:39 + 4 * i:-1]) + (255,)
 
             # the outline (first opaque pixel along the middle row) is darker than the inside
             c = w // 2
             x_edge = next(x for x in range(w) if not clear(x, c))
-            self.assertLess(brightness(x_edge, c), brightness(c - 2, c + 2))
+            self.assertLess(sum(colour(x_edge, c)), sum(colour(c - 2, c + 2)))
+            with Image.open(os.path.join(RES, 'icons', '%dx%d.png' % (w, w))) as png:
+                self.assertEqual(list(png.convert('RGBA').getdata()), [colour(i % w, i // w) for i in range(w * w)])
 
 
 class Badge(unittest.TestCase):
@@ -215,7 +219,8 @@ class Regenerate(unittest.TestCase):
         committed_pngs = sorted(f for f in os.listdir(os.path.join(RES, 'images')) if f.endswith('.png'))
         self.assertEqual(committed_pngs, sorted(SHEETS))
         expected = sorted(['resources/images/' + n for n in SHEETS] + ['resources/sounds/' + n for n in SOUNDS]
-                          + ['resources/hand.cur', 'resources/howdy.ico', 'docs/media.png'])
+                          + ['resources/hand.cur', 'resources/howdy.ico', 'docs/media.png']
+                          + ['resources/icons/%dx%d.png' % (n, n) for n in icons.HICOLOR_SIZES])
         with tempfile.TemporaryDirectory() as tmp:
             subprocess.run([sys.executable, os.path.join(TOOLS, 'generate.py'), os.path.join(tmp, 'resources'),
                             '--docs', os.path.join(tmp, 'docs')], check=True, stdout=subprocess.DEVNULL)

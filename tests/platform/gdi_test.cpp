@@ -109,7 +109,8 @@ TEST(Handles, BitmapFormatsAndTheSizeLimit)
     }
 }
 
-// A new DC's colours are white and black; setting one returns the one before.
+// A new DC's colours are white and black, its objects the white brush, the black pen and a 1 x 1
+// monochrome bitmap; setting or selecting one returns the one before. A screen DC takes no bitmap.
 TEST(Handles, StaleWrongKindAndBusyHandlesAreRefusedAndOnlyTheProcesssAreCounted)
 {
     auto count = [] { return GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS); };
@@ -125,9 +126,19 @@ TEST(Handles, StaleWrongKindAndBusyHandlesAreRefusedAndOnlyTheProcesssAreCounted
     EXPECT_FALSE(BitBlt(reinterpret_cast<HDC>(bitmap), 0, 0, 1, 1, dc, 0, 0, SRCCOPY));
     EXPECT_EQ(std::vector<COLORREF>({SetBkColor(dc, kRed), SetBkColor(dc, kBlue), SetTextColor(dc, kGreen)}),
               std::vector<COLORREF>({kWhite, kRed, kBlack}));
+    HBRUSH brush = CreateSolidBrush(kRed);
+    HGDIOBJ whiteBrush = GetStockObject(WHITE_BRUSH), blackPen = GetStockObject(BLACK_PEN);
+    for (HDC target : {dc, screen})
+        EXPECT_EQ(std::vector<HGDIOBJ>({SelectObject(target, pen), SelectObject(target, brush),
+                                        SelectObject(target, blackPen), SelectObject(target, whiteBrush)}),
+                  std::vector<HGDIOBJ>({blackPen, whiteBrush, pen, brush}));
+    EXPECT_EQ(SelectObject(screen, bitmap), nullptr);
+    DeleteObject(brush);
 
     // A bitmap lives in one DC at a time, until the DC selects another or is deleted.
     HGDIOBJ original = SelectObject(dc, bitmap);
+    EXPECT_EQ(GetObjectA(original, sizeof info, &info), int(sizeof info));
+    EXPECT_EQ(std::vector<LONG>({info.bmWidth, info.bmHeight, info.bmBitsPixel}), std::vector<LONG>({1, 1, 1}));
     EXPECT_EQ(SelectObject(other, bitmap), nullptr);
     EXPECT_EQ(SelectObject(dc, original), bitmap);
     EXPECT_NE(SelectObject(other, bitmap), nullptr);
@@ -168,6 +179,66 @@ TEST(Screen, GetPixelAndCapturesReadTheDesktopWithinTheScreen)
                 EXPECT_EQ(pixelAt(copy, x - at.x, y - at.y),
                           x >= 0 && x < 1024 && y >= 0 && y < 768 ? desktopAt(x, y) : kGreen) << x << "," << y;
     }
+}
+
+// Whole copies of a screen that holds still share one picture of it. A copy drawn on, copied
+// onto or handed out gets pixels of its own, the screen's to begin with, and leaves the others
+// the screen's; one shown whole on a window takes the window's store as its own.
+TEST(Screen, WholeCopiesShareOnePictureUntilEachIsChanged)
+{
+    HDC screen = GetDC(nullptr), red = memoryDC(2, 2);
+    fillDC(red, kRed);
+    headless::Image desktop = headless::syntheticDesktop(1024, 768);
+    auto desktopAt = [&](int x, int y) { return win32::colourFromPixel(desktop.pixels[y * 1024 + x]); };
+    auto copyOfScreen = [&] {
+        HDC dc = memoryDC(1024, 768);
+        BitBlt(dc, 0, 0, 1024, 768, screen, 0, 0, SRCCOPY);
+        return dc;
+    };
+    auto pixels = [](HDC dc) {
+        std::lock_guard lock(win32::gdiMutex());
+        return win32::handles().find<win32::DeviceContext>(dc)->bitmap->surface.bits;
+    };
+    // Pixels handed out before the copy stay the bitmap's.
+    HDC heldOut = memoryDC(1024, 768);
+    win32::Surface held = win32::surfaceOf(heldOut);
+    BitBlt(heldOut, 0, 0, 1024, 768, screen, 0, 0, SRCCOPY);
+    HDC drawn = copyOfScreen(), copiedOnto = copyOfScreen(), handedOut = copyOfScreen(), shown = copyOfScreen();
+    EXPECT_EQ(pixels(drawn), pixels(shown));
+    HDC part = memoryDC(1024, 768);
+    BitBlt(part, 0, 0, 1023, 768, screen, 0, 0, SRCCOPY);
+    EXPECT_EQ(std::vector<COLORREF>({GetPixel(part, 1022, 0), GetPixel(part, 1023, 0)}),
+              std::vector<COLORREF>({desktopAt(1022, 0), kBlack})) << "less than the whole screen";
+
+    Rectangle(drawn, 10, 10, 20, 20);
+    BitBlt(copiedOnto, 10, 10, 2, 2, red, 0, 0, SRCCOPY);
+    setPixel(handedOut, 10, 10, kBlue);
+    held.pixels(10)[10] = win32::pixelFromColour(kGreen);
+    const struct {
+        HDC dc;
+        COLORREF at10x10, at15x15;
+    } copies[] = {
+        {drawn, kBlack, kWhite},
+        {copiedOnto, kRed, desktopAt(15, 15)},
+        {handedOut, kBlue, desktopAt(15, 15)},
+        {heldOut, kGreen, desktopAt(15, 15)},
+        {shown, desktopAt(10, 10), desktopAt(15, 15)},
+        {copyOfScreen(), desktopAt(10, 10), desktopAt(15, 15)},
+    };
+    for (const auto &c : copies)
+        EXPECT_EQ(std::vector<COLORREF>({GetPixel(c.dc, 10, 10), GetPixel(c.dc, 15, 15), GetPixel(c.dc, 700, 300)}),
+                  std::vector<COLORREF>({c.at10x10, c.at15x15, desktopAt(700, 300)})) << &c - copies;
+
+    WNDCLASSA windowClass{0, DefWindowProcA, 0, 0, nullptr, nullptr, nullptr, nullptr, nullptr, "Shown"};
+    RegisterClassA(&windowClass);
+    HWND window = CreateWindowExA(0, "Shown", "", WS_POPUP, 0, 0, 1024, 768, nullptr, nullptr, nullptr, nullptr);
+    HDC windowDC = GetDC(window);
+    BitBlt(windowDC, 0, 0, 1024, 768, shown, 0, 0, SRCCOPY);
+    Rectangle(shown, 10, 10, 20, 20);
+    EXPECT_EQ(GetPixel(windowDC, 15, 15), kWhite);
+    // Once the window shows, the screen no longer holds still.
+    ShowWindow(window, SW_SHOWNORMAL);
+    EXPECT_EQ(GetPixel(copyOfScreen(), 15, 15), kWhite);
 }
 
 // A window's back store of its own, and what the layer asks of the backend for it.

@@ -147,6 +147,8 @@ TEST(Messages, FiltersPickByWindowAndRangeTimersToo)
 
 // Intervals under 10 ms are 10 ms; setting a window's timer again replaces it. A timer set on
 // another thread, like the render thread arming the exit timer, arrives on the window's thread.
+// A timer read late gives one WM_TIMER, not one for each interval missed, and the next an
+// interval after it.
 TEST(Messages, TimersKeepAFloorAreReplacedByTheirIdAndArriveOnTheWindowsThread)
 {
     static HWND window = makeWindow(), armed = makeWindow();
@@ -159,6 +161,7 @@ TEST(Messages, TimersKeepAFloorAreReplacedByTheirIdAndArriveOnTheWindowsThread)
     });
     EXPECT_EQ(ticks(window, 6), "1@10 1@20 1@30 1@40 2@45 1@50 ");
     EXPECT_EQ(ticks(armed, 2), "3@4500 3@8500 ");
+    EXPECT_EQ(ticks(window, 3), "1@8500 2@8500 1@8510 ");
 }
 
 // The main thread sleeps through the messages that a sleeper posts to its window. At 300 both

@@ -62,8 +62,6 @@ TEST(PopupMenu, RowsStackInsideTheBorderAndTheWidestCaptionSetsTheWidth)
             ++rowHeight[std::size_t(item)];
     }
     EXPECT_EQ(seen, (std::vector<int>{-1, 0, 1, 2, 3, 4, -1}));
-    EXPECT_EQ(menu.itemAt(POINT{0, middleOf(menu, 0).y}), -1);
-    EXPECT_EQ(menu.itemAt(POINT{width - 1, middleOf(menu, 0).y}), -1);
     // Text rows are of one height, taller than a separator's, and a line of text fits in them.
     EXPECT_EQ(rowHeight, (std::vector<int>{rowHeight[0], rowHeight[1], rowHeight[0], rowHeight[0], rowHeight[0]}));
     EXPECT_GT(rowHeight[0], rowHeight[1]);
@@ -88,6 +86,8 @@ TEST(PopupMenu, PlacementKeepsTheMenuOnTheMonitor)
         {{200, 120}, {1099, 60}, {899, 60}},
         {{200, 120}, {150, 800}, {150, 680}},  // flipped above
         {{200, 120}, {100, 50}, {100, 50}},    // the corner itself
+        {{200, 120}, {900, 730}, {900, 730}},  // right of and below the point exactly
+        {{900, 700}, {1000, 750}, {100, 50}},  // left of and above it exactly
         // Larger than the room either side of the point: against the far edge, never off the near one.
         {{600, 120}, {600, 60}, {500, 60}},
         {{2000, 2000}, {600, 60}, {100, 50}},
@@ -95,6 +95,41 @@ TEST(PopupMenu, PlacementKeepsTheMenuOnTheMonitor)
     for (const auto &c : cases) {
         POINT at = PopupMenu::place(c.size, c.at, monitor);
         EXPECT_EQ(std::pair(at.x, at.y), std::pair(c.expected.x, c.expected.y)) << c.at.x << "," << c.at.y;
+    }
+}
+
+// A one-pixel border, and three pixels of padding above the first row and below the last; the
+// highlight fills its row but for two pixels each side, where the row still takes the pointer.
+TEST(PopupMenu, BorderPaddingAndHighlightOnEverySide)
+{
+    using Runs = std::vector<std::pair<std::uint32_t, int>>;
+    const std::uint32_t border = 0x8A8A8A, background = 0xF7F7F7, lit = 0x2F6FD0;
+    PopupMenu menu = popup({{"A", 1, 0, nullptr}, {"B", 2, 0, nullptr}});
+    auto [width, height] = menu.size();
+    int row = (height - 8) / 2;
+    std::vector<std::uint32_t> pixels(std::size_t(width * height));
+    // The runs of one colour along `count` pixels from (x, y), a step (dx, dy) apart.
+    auto runs = [&](int x, int y, int dx, int dy, int count) {
+        Runs found;
+        for (int i = 0; i < count; ++i, x += dx, y += dy) {
+            if (found.empty() || found.back().first != pixels[std::size_t(y * width + x)])
+                found.emplace_back(pixels[std::size_t(y * width + x)], 0);
+            ++found.back().second;
+        }
+        return found;
+    };
+    for (int highlighted : {0, 1}) {
+        menu.paint(win32::Surface{reinterpret_cast<std::uint8_t *>(pixels.data()), width, height, width * 4, 32},
+                   highlighted);
+        int top = 4 + highlighted * row, below = height - top - row;
+        EXPECT_EQ(runs(0, top, 1, 0, width), (Runs{{border, 1}, {background, 2}, {lit, width - 6}, {background, 2},
+                                                  {border, 1}}));
+        EXPECT_EQ(runs(3, 0, 0, 1, height),
+                  (Runs{{border, 1}, {background, top - 1}, {lit, row}, {background, below - 1}, {border, 1}}));
+        EXPECT_EQ(std::vector<int>({menu.itemAt({1, top - 1}), menu.itemAt({1, top}), menu.itemAt({0, top}),
+                                    menu.itemAt({width - 2, top + row - 1}), menu.itemAt({width - 2, top + row}),
+                                    menu.itemAt({width - 1, top})}),
+                  std::vector<int>({highlighted - 1, highlighted, -1, highlighted, highlighted ? -1 : 1, -1}));
     }
 }
 

@@ -3,6 +3,7 @@
 #include "../support/res_builder.h"
 #include "../support/screenless_backend.h"
 
+#include "../../platform/core/menus.h"
 #include "../../platform/core/resources.h"
 
 #include <mmsystem.h>
@@ -117,6 +118,41 @@ TEST_F(Resources, FoundByOrdinalAndByNameWithoutCaseAndNothingElse)
     for (const Bytes *file : {&cut, &garbage}) {
         win32::useResources(*file);
         EXPECT_EQ(FindResourceA(nullptr, "BROKEN", "WAVE"), nullptr);
+    }
+}
+
+// A menu as "caption/command/flags" items, a pop-up's own in brackets after it.
+std::string describe(HMENU handle)
+{
+    std::string text;
+    auto menu = win32::handles().find<win32::Menu>(handle);
+    for (int i = 0; menu && i < int(menu->items.size()); ++i) {
+        const auto &item = menu->items[std::size_t(i)];
+        text += item.text + "/" + std::to_string(item.command) + "/" + std::to_string(item.flags) + " ";
+        if (HMENU popup = GetSubMenu(handle, i))
+            text += "[ " + describe(popup) + "] ";
+    }
+    return text;
+}
+
+// Menu templates: pop-ups nest, an item without a caption is a separator (so the resource
+// compiler writes one), and a template cut anywhere is refused.
+TEST(Menus, NestedPopUpsEmptyCaptionsAndCutTemplates)
+{
+    const int words[] = {0, 0,                          // version 0, no header bytes
+                         MF_POPUP, 0,                   // a pop-up without a caption:
+                         0, 7, 'A', 0,                  //   "A", command 7
+                         MF_POPUP, 'B', 0,              //   "B", a pop-up:
+                         MF_END, 8, 0,                  //     no caption, command 8
+                         MF_END | MF_GRAYED, 9, 'C', 0, //   "C", command 9, grayed
+                         MF_END, 10, 'Z', 0};           // "Z", command 10
+    Bytes menu;
+    for (int word : words)
+        menu.insert(menu.end(), {std::uint8_t(word), std::uint8_t(word >> 8)});
+    std::string expected = "/0/16 [ A/7/0 B/0/16 [ /8/2048 ] C/9/1 ] Z/10/0 ";
+    for (; !menu.empty(); menu.pop_back(), expected.clear()) {
+        win32::useResources(ResBuilder().add(4, 126, menu).bytes());
+        EXPECT_EQ(describe(LoadMenuA(win32::moduleInstance(), MAKEINTRESOURCEA(126))), expected) << menu.size();
     }
 }
 

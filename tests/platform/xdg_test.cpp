@@ -1,8 +1,15 @@
-// The command lines of the shell calls on Linux: Windows parameters split as Windows programs
-// split them, and .desktop Exec values with their field codes removed.
+// The shell calls on Linux: Windows parameters split as Windows programs split them, .desktop
+// Exec values with their field codes removed, and drive C: a folder of the user's alone.
+#include "../support/run.h"
+#include "../support/screenless_backend.h"
+
 #include "../../platform/desktop/xdg.h"
 
 #include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <tuple>
 
@@ -32,6 +39,24 @@ TEST(CommandLines, WindowsParametersAndDesktopExecValues)
     };
     for (const auto &[split, text, words] : cases)
         EXPECT_EQ(split(text), words) << text;
+}
+
+// Drive C: is $XDG_RUNTIME_DIR/howdy/c, refused while its group or others may enter either folder.
+TEST(DriveC, RefusedWhenItsGroupOrOthersMayEnter)
+{
+    ScratchFolder runtime;
+    setenv("XDG_RUNTIME_DIR", runtime.path().c_str(), 1);
+    ScreenlessBackend desktop;
+    auto opens = [&] {
+        int file = desktop.openDriveFile("probe", O_WRONLY | O_CREAT);
+        return file >= 0 && close(file) == 0;
+    };
+    ASSERT_TRUE(opens());
+    for (const char *folder : {"howdy", "howdy/c"})
+        for (mode_t mode : {0750, 0705, 0770, 0700}) {
+            chmod((runtime / folder).c_str(), mode);
+            EXPECT_EQ(opens(), mode == 0700) << folder << " " << std::oct << mode;
+        }
 }
 
 } // namespace

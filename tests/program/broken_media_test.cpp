@@ -8,6 +8,7 @@
 #include "../../platform/headless/headless.h"
 #include "../../resources/media.h"
 #include "../../state/show_state.h"
+#include "../../tools/record/log_fields.h"
 
 #include <gtest/gtest.h>
 
@@ -20,8 +21,8 @@
 
 namespace {
 
-// What a show presented and did, a line each: the state after each frame (and whether the frame
-// showed nothing but the desktop), and each outside effect.
+// What a show presented and did, a line each: the log's fields after each frame (and whether the
+// frame showed nothing but the desktop), and each outside effect.
 struct Transcript : headless::Observer {
     void presented(const win32::Surface &frame, std::int64_t tMs) override
     {
@@ -29,11 +30,12 @@ struct Transcript : headless::Observer {
         bool onlyDesktop = true;
         for (int y = 0; y < frame.height && onlyDesktop; ++y)
             onlyDesktop = std::equal(frame.pixels(y), frame.pixels(y) + frame.width, desktop.pixels(y));
-        const ShowState &s = showState;
-        text << "frame " << tMs << " " << s.walkerScene << " " << s.walkerX << " " << s.walkerY << " " << s.frameDelay
-             << " " << s.pulseActive << " " << s.mouthActive << " " << s.escapePhase << " " << s.flightKind << " "
-             << s.elephantActive << " " << s.creatureActive << " " << s.exitTimerArmed
-             << (onlyDesktop ? " desktop" : "") << "\n";
+        const long long frameNumber = ++frames;
+        text << "frame";
+#define FIELD_VALUE(name, value) text << " " << (value);
+        LOG_FIELDS(FIELD_VALUE)
+#undef FIELD_VALUE
+        text << (onlyDesktop ? " desktop" : "") << "\n";
     }
     void event(const headless::Event &event) override
     {
@@ -45,6 +47,7 @@ struct Transcript : headless::Observer {
     }
     [[noreturn]] void stalled() override { std::abort(); }
     std::ostringstream text;
+    long long frames = 0;
 };
 
 // The whole show on 640 x 480 in a child process, whose program state is still untouched: the

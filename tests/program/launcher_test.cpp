@@ -1,10 +1,13 @@
-// The site launcher on a live Linux desktop: the real path through xdg-mime, a .desktop file and
-// a browser of our own that notes its arguments. The probe's bytes are the Controls tests' business.
+// The site launcher on a live Linux desktop: the real paths through xdg-mime and a .desktop file
+// to the browser registered for HTML files, or through xdg-open to the desktop's opener, each a
+// stand-in of our own that notes who it is and its arguments. The probe's bytes are the Controls
+// tests' business.
 #include "../support/run.h"
 #include "../support/screenless_backend.h"
 
 #include "../../app/app.h"
 #include "../../resources/campaign.h"
+#include "../../state/show_state.h"
 
 #include <gtest/gtest.h>
 
@@ -15,8 +18,9 @@
 
 namespace {
 
-// A temporary home with an XDG configuration whose default for HTML files is `browser`, a
-// script that appends its arguments, one line a launch, to a file.
+// A temporary home with an XDG configuration whose default for HTML files is `browser`, and
+// `opener` as $BROWSER, which xdg-open falls back on without a desktop: scripts that append
+// their name and arguments, one line a launch, to a file.
 class LiveDesktop : public testing::Test {
 protected:
     void SetUp() override
@@ -27,20 +31,22 @@ protected:
         setenv("XDG_RUNTIME_DIR", (home / "run").c_str(), 1);
         setenv("XDG_CONFIG_HOME", (home / "config").c_str(), 1);
         setenv("XDG_DATA_HOME", (home / "data").c_str(), 1);
-        setenv("BROWSER", (home / "browser").c_str(), 1);
+        setenv("BROWSER", (home / "opener").c_str(), 1);
         std::filesystem::create_directories(home / "data/applications");
         std::filesystem::create_directories(home / "config");
         std::filesystem::create_directory(home / "run");
         std::filesystem::permissions(home / "run", std::filesystem::perms::owner_all);
-        std::ofstream(home / "browser") << "#!/bin/sh\necho \"$# $*\" >> '" << home / "launched" << "'\n";
-        std::filesystem::permissions(home / "browser", std::filesystem::perms::owner_all);
+        for (const char *name : {"browser", "opener"}) {
+            std::ofstream(home / name) << "#!/bin/sh\necho \"" << name << " $# $*\" >> '" << home / "launched" << "'\n";
+            std::filesystem::permissions(home / name, std::filesystem::perms::owner_all);
+        }
         std::ofstream(home / "data/applications/browser.desktop")
             << "[Desktop Entry]\nType=Application\nName=Browser\nExec=" << home / "browser" << " %u\n";
         ASSERT_EQ(run("xdg-mime default browser.desktop text/html").status, 0);
         win32::installBackend(std::make_unique<ScreenlessBackend>());
     }
 
-    // The launches the browser noted, once `count` have arrived (it starts detached).
+    // The launches the stand-ins noted, once `count` have arrived (they start detached).
     std::vector<std::string> launches(std::size_t count)
     {
         for (int i = 0; i < 100 && readLines(home / "launched").size() < count; ++i)
@@ -51,17 +57,27 @@ protected:
     ScratchFolder home;
 };
 
-TEST_F(LiveDesktop, TheBrowserRegisteredForHtmlGetsTheUrlAsItsOneArgument)
+// The exit timer, and a click on the badge (at 0, 0, where the screenless pointer rests); the
+// menu's second item passes the badge's words, as the Controls tests read in the log.
+TEST_F(LiveDesktop, EachWayToThePageReachesTheRegisteredBrowserOrWithoutOneTheOpener)
 {
-    openCampaignUrl(campaignUrl);
-    openCampaignUrl(CAMPAIGN_URL " ");
-    const std::string once = std::string("1 ") + campaignUrl;
-    EXPECT_EQ(launches(2), (std::vector<std::string>{once, once}));
+    showState.walkerScene = SCENE_BADGE;
+    auto openBoth = [] {
+        mainWndProc(nullptr, WM_TIMER, EXIT_TIMER, 0);
+        mainWndProc(nullptr, WM_LBUTTONUP, 0, 0);
+    };
+    openBoth();
+    const std::string url = std::string(" 1 ") + campaignUrl;
+    EXPECT_EQ(launches(2), (std::vector<std::string>{"browser" + url, "browser" + url}));
     EXPECT_FALSE(std::filesystem::exists(home / "run/howdy/c/QXtemp1.html"));
     EXPECT_EQ(std::filesystem::status(home / "run/howdy/c").permissions(), std::filesystem::perms::owner_all);
+    std::filesystem::remove(home / "config/mimeapps.list");
+    openBoth();
+    EXPECT_EQ(launches(4),
+              (std::vector<std::string>{"browser" + url, "browser" + url, "opener" + url, "opener" + url}));
     // Telling a friend opens the mail address.
     tellAFriend();
-    EXPECT_EQ(launches(3).back(), "1 mailto:?body=Get information on drugs at  " CAMPAIGN_URL);
+    EXPECT_EQ(launches(5).back(), "opener 1 mailto:?body=Get information on drugs at  " CAMPAIGN_URL);
 }
 
 TEST_F(LiveDesktop, ALinkPlantedAtTheProbeIsNotFollowed)
@@ -73,21 +89,17 @@ TEST_F(LiveDesktop, ALinkPlantedAtTheProbeIsNotFollowed)
     std::filesystem::create_symlink(home / "victim", home / "run/howdy/c/QXtemp1.html");
     openCampaignUrl(campaignUrl);
     EXPECT_EQ(readFile(home / "victim"), "keep");
-    // No probe could be written, so the URL went to the desktop's opener, which is the browser.
-    EXPECT_EQ(launches(1), std::vector<std::string>{std::string("1 ") + campaignUrl});
+    // No probe could be written, so the URL went to the desktop's opener.
+    EXPECT_EQ(launches(1), std::vector<std::string>{std::string("opener 1 ") + campaignUrl});
 }
 
-TEST_F(LiveDesktop, WithoutAProgramForHtmlOrADriveTheUrlGoesToTheDesktopsOpener)
+TEST_F(LiveDesktop, WithoutADriveTheUrlGoesToTheDesktopsOpener)
 {
-    const std::string opened = std::string("1 ") + campaignUrl;
-    // Nothing registered for HTML files.
-    std::filesystem::remove(home / "config/mimeapps.list");
-    openCampaignUrl(campaignUrl);
-    EXPECT_EQ(launches(1), std::vector<std::string>(1, opened));
+    const std::string opened = std::string("opener 1 ") + campaignUrl;
     // Drive C:'s folder can't be made: sysfs takes no new folder, not even root's.
     setenv("XDG_RUNTIME_DIR", "/sys", 1);
     openCampaignUrl(campaignUrl);
-    EXPECT_EQ(launches(2), std::vector<std::string>(2, opened));
+    EXPECT_EQ(launches(1), std::vector<std::string>(1, opened));
     // Or its folder is a link to another.
     std::filesystem::create_directories(home / "elsewhere");
     std::filesystem::create_directories(home / "run2");
@@ -95,13 +107,13 @@ TEST_F(LiveDesktop, WithoutAProgramForHtmlOrADriveTheUrlGoesToTheDesktopsOpener)
     std::filesystem::create_directory_symlink(home / "elsewhere", home / "run2/howdy");
     setenv("XDG_RUNTIME_DIR", (home / "run2").c_str(), 1);
     openCampaignUrl(campaignUrl);
-    EXPECT_EQ(launches(3), std::vector<std::string>(3, opened));
+    EXPECT_EQ(launches(2), std::vector<std::string>(2, opened));
     EXPECT_TRUE(std::filesystem::is_empty(home / "elsewhere"));
     // Neither xdg-mime nor xdg-open: nothing opens, and nothing breaks.
     setenv("PATH", (home / "no-such-folder").c_str(), 1);
     openCampaignUrl(campaignUrl);
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
-    EXPECT_EQ(readLines(home / "launched").size(), 3u);
+    EXPECT_EQ(readLines(home / "launched").size(), 2u);
 }
 
 } // namespace

@@ -50,8 +50,11 @@ TEST(Record, WritesWhatItShowedAndTwoRunsAgree)
     ASSERT_EQ(lines.size(), 12u);
     headless::Image desktop = headless::syntheticDesktop(640, 480);
     for (std::size_t i = 0; i < 12; ++i) {
-        std::string start = "{\"frame\":" + std::to_string(i + 1) + ",\"t_ms\":" + std::to_string(i * 120) + ",";
-        EXPECT_EQ(lines[i].rfind(start, 0), 0u) << lines[i];
+        // Every field, in the order the README gives: the walker walks in from x -121, 15 a frame.
+        EXPECT_EQ(lines[i], "{\"frame\":" + std::to_string(i + 1) + ",\"t_ms\":" + std::to_string(i * 120) +
+                                ",\"scene\":1,\"walkerX\":" + std::to_string(15 * int(i) - 106) +
+                                ",\"walkerY\":364,\"frameDelay\":120,\"pulse\":0,\"mouth\":0,\"escape\":0,\"flight\":0,"
+                                "\"elephant\":0,\"creature\":0,\"timerArmed\":0}");
         std::string name = (i < 9 ? "d/frame-000" : "d/frame-00") + std::to_string(i + 1) + ".png", error;
         auto frame = headless::readPng(a / name, error);
         ASSERT_TRUE(frame) << name << ": " << error;

@@ -12,13 +12,15 @@ const std::string kUrl = "http://howdy-partner.example/lsd.html";
 const std::string kMail = "mailto:?body=Get information on drugs at  " + kUrl;
 const std::string kMenu = R"("items":["Tell a friend","howdy-partner.example/lsd.html ","Exit"])";
 
-// The launcher at time t: the probe file, then the browser with `params`.
+// The launcher at time t: the probe file, then the program registered for HTML files with
+// `params`, or with none registered (`params` null) the URL itself.
 std::vector<std::string> launch(long long t, const std::string &params)
 {
     const std::string at = std::to_string(t);
+    const std::string program = params == "null" ? R"(")" + kUrl + R"(","params":null)"
+                                                 : R"("browser","params":")" + params + "\"";
     return {R"({"event":"probe","t_ms":)" + at + R"(,"bytes":13})",
-            R"({"event":"shell","t_ms":)" + at + R"(,"verb":"open","file":"browser","params":")" + params +
-                R"(","dir":null})"};
+            R"({"event":"shell","t_ms":)" + at + R"(,"verb":"open","file":)" + program + R"(,"dir":null})"};
 }
 
 std::vector<std::string> ending(long long t)
@@ -92,7 +94,8 @@ TEST(Controls, OnlyTheBadgeUnderThePointerShowsTheHandAndOpensThePage)
 
 // Esc in each scene ends the show at once; each menu command at 24100, chosen at once or later by
 // keys or an answer; the page opens at 27520, four seconds after the badge came to rest, unless
-// the show has ended, and once only, even with a menu left open, which the end closes.
+// the show has ended, and once only, even with a menu left open, which the end closes. Without a
+// program for HTML files, the badge, the menu and the timer open the URL itself.
 TEST(Controls, EscEachMenuCommandAndTheExitTimer)
 {
     const std::vector<std::string> menu = {R"({"event":"menu","t_ms":24100,)" + kMenu + R"(,"x":10,"y":20})"};
@@ -100,10 +103,6 @@ TEST(Controls, EscEachMenuCommandAndTheExitTimer)
     const std::vector<std::string> mail = {R"({"event":"shell","t_ms":24100,"verb":null,"file":")" + kMail +
                                            R"(","params":null,"dir":"C:\\WINDOWS"})"};
     const std::vector<std::string> timersEnd = launch(27520, kUrl) + ending(27520);
-    // With nothing registered for HTML files, the URL itself is opened.
-    const std::vector<std::string> openTheUrl = {R"({"event":"probe","t_ms":27520,"bytes":13})",
-                                                 R"({"event":"shell","t_ms":27520,"verb":"open","file":")" + kUrl +
-                                                     R"(","params":null,"dir":null})"};
     const struct {
         std::string options, script;
         std::vector<std::string> expected;
@@ -124,7 +123,8 @@ TEST(Controls, EscEachMenuCommandAndTheExitTimer)
         {"", "at 24100 click right 10 20\nat 24200 key escape\nat 24300 key enter", menu + timersEnd},
         {"", "at 24100 click right 10 20\nat 24200 click right 10 20 menu 40003", menu + at(menu, 24200) + ending(24200)},
         {"", "at 20000 click right 10 20", at(menu, 20000) + timersEnd},
-        {"--no-browser", "", openTheUrl + ending(27520)},
+        {"--no-browser", "at 24000 click left 500 380\n" + answer + "40002",
+         launch(24000, "null") + menu + launch(24100, "null") + launch(27520, "null") + ending(27520)},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.options + c.script);

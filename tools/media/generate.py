@@ -131,6 +131,8 @@ def build(host=None):
         raise ValueError('sounds made but not in media.h: %s' % ', '.join(sorted(made)))
     files['hand.cur'] = icons.cursor()
     files['howdy.ico'] = icons.icon()
+    for size in icons.HICOLOR_SIZES:
+        files['icons/%dx%d.png' % (size, size)] = icons.icon_png(size)
     media = pngfile.truecolour(contact.contact_sheet(entries))
     return files, media
 

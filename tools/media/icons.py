@@ -1,6 +1,9 @@
-"""The pointing-hand cursor (.cur) and the program icon (.ico)."""
+"""The pointing-hand cursor (.cur), the program icon (.ico) and the same icon
+as PNGs for the Linux desktop's icon theme."""
 
 import struct
+
+import pngfile
 
 # ------------------------------------------------------------------ cursor
 
@@ -132,3 +135,13 @@ def icon():
         out += struct.pack('<BBBBHHII', size, size, 16, 0, 1, 4, len(img), offset)
         offset += len(img)
     return out + b''.join(images)
+
+
+# The sizes of the desktop's icon theme (hicolor) that the Linux install fills.
+HICOLOR_SIZES = (16, 24, 32, 48, 64, 128, 256)
+
+
+def icon_png(size):
+    """The lozenge of the .ico at any size, clear around it."""
+    idx, _ = lozenge(size)
+    return pngfile.indexed(size, size, ICON_PALETTE[:DARK + 1], [v for row in idx for v in row], clear=OUT)

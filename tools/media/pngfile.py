@@ -23,14 +23,17 @@ def _png(width, height, colour_type, extra, raw_rows):
             + chunk(b'IDAT', zlib.compress(data, 9)) + chunk(b'IEND', b''))
 
 
-def indexed(width, height, palette, indices):
-    """palette: up to 256 RGB tuples (padded with black); indices: row-major."""
+def indexed(width, height, palette, indices, clear=None):
+    """palette: up to 256 RGB tuples (padded with black); indices: row-major;
+    clear: the one index drawn fully transparent, if any."""
     assert len(indices) == width * height
     assert len(palette) <= 256
     pal = list(palette) + [(0, 0, 0)] * (256 - len(palette))
-    plte = chunk(b'PLTE', bytes(v for c in pal for v in c))
+    extra = chunk(b'PLTE', bytes(v for c in pal for v in c))
+    if clear is not None:
+        extra += chunk(b'tRNS', bytes([255] * clear + [0]))
     rows = (indices[y * width:(y + 1) * width] for y in range(height))
-    return _png(width, height, 3, plte, rows)
+    return _png(width, height, 3, extra, rows)
 
 
 def truecolour(image):

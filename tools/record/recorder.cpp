@@ -1,4 +1,5 @@
 #include "recorder.h"
+#include "log_fields.h"
 #include "signal_cleanup.h"
 
 #include "../../state/show_state.h"
@@ -7,7 +8,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <sstream>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -120,15 +120,12 @@ void Recorder::presented(const win32::Surface &frame, std::int64_t tMs)
     if (animation_ && !animation_->add(frame, tMs))
         fail("--out " + options_.out->path + ": the WebP encoder failed");
     if (options_.log) {
-        const ShowState &s = showState;
-        std::ostringstream line;
-        line << "{\"frame\":" << frames_ << ",\"t_ms\":" << tMs << ",\"scene\":" << std::int32_t(s.walkerScene)
-             << ",\"walkerX\":" << std::int32_t(s.walkerX) << ",\"walkerY\":" << std::int32_t(s.walkerY)
-             << ",\"frameDelay\":" << s.frameDelay << ",\"pulse\":" << s.pulseActive << ",\"mouth\":" << s.mouthActive
-             << ",\"escape\":" << s.escapePhase << ",\"flight\":" << s.flightKind
-             << ",\"elephant\":" << s.elephantActive << ",\"creature\":" << s.creatureActive
-             << ",\"timerArmed\":" << s.exitTimerArmed << "}\n";
-        writeLog(line.str());
+        const long long frameNumber = frames_;
+        std::string line;
+#define LOG_FIELD(name, value) line += (line.empty() ? "{\"" name "\":" : ",\"" name "\":") + std::to_string(value);
+        LOG_FIELDS(LOG_FIELD)
+#undef LOG_FIELD
+        writeLog(line + "}\n");
     }
     if (frames_ >= options_.maxFrames) {
         complete(tMs + showState.frameDelay);
