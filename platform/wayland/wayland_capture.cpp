@@ -1,7 +1,6 @@
-// The Wayland backend's snapshot: each output the show may cover is read once, before anything
-// of ours is mapped, by the first route that works: the image copy capture, the wlroots screen
-// copy, the desktop portal. HOWDY_SNAPSHOT names one route to use alone.
-#include "wayland_backend.h"
+// The screen copy protocols' routes to the snapshot, and the choice among all routes.
+#include "wayland_capture.h"
+#include "wayland_shm.h"
 
 #include "ext-image-capture-source-v1-client-protocol.h"
 #include "ext-image-copy-capture-v1-client-protocol.h"
@@ -36,9 +35,7 @@ struct Capture {
     }
 };
 
-} // namespace
-
-struct WaylandBackend::CaptureEvents {
+struct CaptureEvents {
     static Capture &of(void *data) { return *static_cast<Capture *>(data); }
 
     static void bufferSize(void *data, ext_image_copy_capture_session_v1 *, std::uint32_t width,
@@ -120,25 +117,27 @@ struct WaylandBackend::CaptureEvents {
         copyBuffer, copyFlags, copyReady, copyFailed, copyDamage, copyDmabuf, copyBuffersNamed};
 };
 
-std::optional<Image> WaylandBackend::captureByImageCopy(Output &output)
+std::optional<Image> captureByImageCopy(Connection &connection, Output &output)
 {
+    const Globals &globals = connection.globals();
     Capture capture;
-    auto *source = ext_output_image_capture_source_manager_v1_create_source(outputSources_, output.proxy);
+    auto *source =
+        ext_output_image_capture_source_manager_v1_create_source(globals.capture.outputSources, output.proxy);
     // Options 0: the cursor stays out of the picture.
-    auto *session = ext_image_copy_capture_manager_v1_create_session(imageCopy_, source, 0);
+    auto *session = ext_image_copy_capture_manager_v1_create_session(globals.capture.imageCopy, source, 0);
     ext_image_copy_capture_session_v1_add_listener(session, &CaptureEvents::session, &capture);
     std::unique_ptr<ShmBuffer> buffer;
     ext_image_copy_capture_frame_v1 *frame = nullptr;
-    if (dispatchUntil([&] { return capture.constraintsDone || capture.failed; }, kCaptureTimeoutMs) &&
+    if (connection.dispatchUntil([&] { return capture.constraintsDone || capture.failed; }, kCaptureTimeoutMs) &&
         capture.formatFound && !capture.failed)
-        buffer = ShmBuffer::create(shm_, int(capture.width), int(capture.height), capture.format);
+        buffer = ShmBuffer::create(globals.shm, int(capture.width), int(capture.height), capture.format);
     if (buffer) {
         frame = ext_image_copy_capture_session_v1_create_frame(session);
         ext_image_copy_capture_frame_v1_add_listener(frame, &CaptureEvents::frame, &capture);
         ext_image_copy_capture_frame_v1_attach_buffer(frame, buffer->buffer());
         ext_image_copy_capture_frame_v1_damage_buffer(frame, 0, 0, buffer->width(), buffer->height());
         ext_image_copy_capture_frame_v1_capture(frame);
-        dispatchUntil([&] { return capture.ready || capture.failed; }, kCaptureTimeoutMs);
+        connection.dispatchUntil([&] { return capture.ready || capture.failed; }, kCaptureTimeoutMs);
         ext_image_copy_capture_frame_v1_destroy(frame);
     }
     ext_image_copy_capture_session_v1_destroy(session);
@@ -149,19 +148,21 @@ std::optional<Image> WaylandBackend::captureByImageCopy(Output &output)
                            capture.transform, false);
 }
 
-std::optional<Image> WaylandBackend::captureByScreencopy(Output &output)
+std::optional<Image> captureByScreencopy(Connection &connection, Output &output)
 {
+    const Globals &globals = connection.globals();
     Capture capture;
     // Overlay cursor 0: a cursor the compositor draws apart from the picture stays out of it.
-    auto *frame = zwlr_screencopy_manager_v1_capture_output(screencopy_, 0, output.proxy);
+    auto *frame = zwlr_screencopy_manager_v1_capture_output(globals.capture.screencopy, 0, output.proxy);
     zwlr_screencopy_frame_v1_add_listener(frame, &CaptureEvents::screencopy, &capture);
     std::unique_ptr<ShmBuffer> buffer;
-    if (dispatchUntil([&] { return capture.constraintsDone || capture.failed; }, kCaptureTimeoutMs) &&
+    if (connection.dispatchUntil([&] { return capture.constraintsDone || capture.failed; }, kCaptureTimeoutMs) &&
         capture.formatFound && !capture.failed)
-        buffer = ShmBuffer::create(shm_, int(capture.width), int(capture.height), capture.format, capture.stride);
+        buffer = ShmBuffer::create(globals.shm, int(capture.width), int(capture.height), capture.format,
+                                   capture.stride);
     if (buffer) {
         zwlr_screencopy_frame_v1_copy(frame, buffer->buffer());
-        dispatchUntil([&] { return capture.ready || capture.failed; }, kCaptureTimeoutMs);
+        connection.dispatchUntil([&] { return capture.ready || capture.failed; }, kCaptureTimeoutMs);
     }
     zwlr_screencopy_frame_v1_destroy(frame);
     if (!buffer || !capture.ready)
@@ -171,9 +172,12 @@ std::optional<Image> WaylandBackend::captureByScreencopy(Output &output)
                            output.transform, capture.yInverted);
 }
 
-bool WaylandBackend::takeSnapshots(const std::vector<Output *> &outputs, std::map<Output *, Image> &into,
-                                   std::string &error)
+} // namespace
+
+bool takeSnapshots(Connection &connection, const std::vector<Output *> &outputs, std::map<Output *, Image> &into,
+                   std::string &error)
 {
+    const Globals &globals = connection.globals();
     const char *forced = std::getenv("HOWDY_SNAPSHOT");
     std::string route = forced ? forced : "";
     if (!route.empty() && route != "ext" && route != "wlr" && route != "portal") {
@@ -185,7 +189,7 @@ bool WaylandBackend::takeSnapshots(const std::vector<Output *> &outputs, std::ma
             return false;
         std::map<Output *, Image> pictures;
         for (Output *output : outputs) {
-            auto picture = (this->*capture)(*output);
+            auto picture = capture(connection, *output);
             if (!picture)
                 return false;
             pictures[output] = std::move(*picture);
@@ -193,11 +197,11 @@ bool WaylandBackend::takeSnapshots(const std::vector<Output *> &outputs, std::ma
         into = std::move(pictures);
         return true;
     };
-    if (tryProtocol("ext", imageCopy_ && outputSources_, &WaylandBackend::captureByImageCopy) ||
-        tryProtocol("wlr", screencopy_ != nullptr, &WaylandBackend::captureByScreencopy))
+    if (tryProtocol("ext", globals.capture.imageCopy && globals.capture.outputSources, captureByImageCopy) ||
+        tryProtocol("wlr", globals.capture.screencopy != nullptr, captureByScreencopy))
         return true;
     std::string why;
-    if ((route.empty() || route == "portal") && captureByPortal(outputs, into, why))
+    if ((route.empty() || route == "portal") && captureByPortal(connection, outputs, into, why))
         return true;
     if (route.empty())
         error = "no way to read the screen: no screen capture protocol worked, and the screenshot portal " + why;

@@ -1,6 +1,4 @@
-// The Wayland backend's connection: the globals it binds, the outputs and what they report, and
-// waiting for events before the events thread runs.
-#include "wayland_backend.h"
+#include "wayland_connection.h"
 
 #include "cursor-shape-v1-client-protocol.h"
 #include "ext-image-capture-source-v1-client-protocol.h"
@@ -17,8 +15,11 @@
 #include <algorithm>
 #include <chrono>
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <initializer_list>
+#include <thread>
 
 namespace wayland {
 
@@ -30,7 +31,7 @@ LogicalRect Output::layoutRect() const
     return LogicalRect{x, y, viewWidth() / std::max(scale, 1), viewHeight() / std::max(scale, 1)};
 }
 
-struct WaylandBackend::OutputEvents {
+struct Connection::OutputEvents {
     static void geometry(void *data, wl_output *, std::int32_t x, std::int32_t y, std::int32_t, std::int32_t,
                          std::int32_t, const char *, const char *, std::int32_t transform)
     {
@@ -59,21 +60,22 @@ struct WaylandBackend::OutputEvents {
     }
     static void description(void *, wl_output *, const char *) {}
 
-    static void logicalPosition(void *data, zxdg_output_v1 *, std::int32_t x, std::int32_t y)
+    static LogicalRect &logical(void *data)
     {
         auto *output = static_cast<Output *>(data);
-        LogicalRect rect = output->logical.value_or(LogicalRect{});
-        rect.x = x;
-        rect.y = y;
-        output->logical = rect;
+        if (!output->logical)
+            output->logical = LogicalRect{};
+        return *output->logical;
+    }
+    static void logicalPosition(void *data, zxdg_output_v1 *, std::int32_t x, std::int32_t y)
+    {
+        logical(data).x = x;
+        logical(data).y = y;
     }
     static void logicalSize(void *data, zxdg_output_v1 *, std::int32_t width, std::int32_t height)
     {
-        auto *output = static_cast<Output *>(data);
-        LogicalRect rect = output->logical.value_or(LogicalRect{});
-        rect.width = width;
-        rect.height = height;
-        output->logical = rect;
+        logical(data).width = width;
+        logical(data).height = height;
     }
     static void xdgDone(void *, zxdg_output_v1 *) {}
     static void xdgName(void *data, zxdg_output_v1 *, const char *name)
@@ -90,51 +92,51 @@ struct WaylandBackend::OutputEvents {
                                                          xdgDescription};
 };
 
-struct WaylandBackend::RegistryEvents {
+struct Connection::RegistryEvents {
     static void global(void *data, wl_registry *registry, std::uint32_t name, const char *interface,
                        std::uint32_t version)
     {
-        auto *self = static_cast<WaylandBackend *>(data);
+        auto *self = static_cast<Connection *>(data);
+        Globals &g = self->globals_;
         auto bind = [&](const wl_interface &type, std::uint32_t highest) {
             return wl_registry_bind(registry, name, &type, std::min(version, highest));
         };
         std::string_view is(interface);
         if (is == wl_compositor_interface.name && version >= 4)
-            self->compositor_ = static_cast<wl_compositor *>(bind(wl_compositor_interface, 4));
+            g.compositor = static_cast<wl_compositor *>(bind(wl_compositor_interface, 4));
         else if (is == wl_subcompositor_interface.name)
-            self->subcompositor_ = static_cast<wl_subcompositor *>(bind(wl_subcompositor_interface, 1));
+            g.subcompositor = static_cast<wl_subcompositor *>(bind(wl_subcompositor_interface, 1));
         else if (is == wl_shm_interface.name)
-            self->shm_ = static_cast<wl_shm *>(bind(wl_shm_interface, 1));
-        else if (is == wl_seat_interface.name && !self->seat_) {
-            // Its devices are told once, right away.
-            self->seat_ = static_cast<wl_seat *>(bind(wl_seat_interface, 5));
-            self->listenToSeat();
+            g.shm = static_cast<wl_shm *>(bind(wl_shm_interface, 1));
+        else if (is == wl_seat_interface.name && !g.seatName) {
+            g.seatName = name;
+            g.seatVersion = version;
         }
         else if (is == xdg_wm_base_interface.name) {
-            self->wmBase_ = static_cast<xdg_wm_base *>(bind(xdg_wm_base_interface, 2));
+            g.wmBase = static_cast<xdg_wm_base *>(bind(xdg_wm_base_interface, 2));
             static constexpr xdg_wm_base_listener pong{
                 [](void *, xdg_wm_base *base, std::uint32_t serial) { xdg_wm_base_pong(base, serial); }};
-            xdg_wm_base_add_listener(self->wmBase_, &pong, nullptr);
+            xdg_wm_base_add_listener(g.wmBase, &pong, nullptr);
         } else if (is == zwlr_layer_shell_v1_interface.name)
-            self->layerShell_ = static_cast<zwlr_layer_shell_v1 *>(bind(zwlr_layer_shell_v1_interface, 4));
+            g.layerShell = static_cast<zwlr_layer_shell_v1 *>(bind(zwlr_layer_shell_v1_interface, 4));
         else if (is == wp_viewporter_interface.name)
-            self->viewporter_ = static_cast<wp_viewporter *>(bind(wp_viewporter_interface, 1));
+            g.viewporter = static_cast<wp_viewporter *>(bind(wp_viewporter_interface, 1));
         else if (is == zxdg_output_manager_v1_interface.name && version >= 2)
-            self->xdgOutputManager_ =
+            g.xdgOutputManager =
                 static_cast<zxdg_output_manager_v1 *>(bind(zxdg_output_manager_v1_interface, 3));
         else if (is == xdg_activation_v1_interface.name)
-            self->activation_ = static_cast<xdg_activation_v1 *>(bind(xdg_activation_v1_interface, 1));
+            g.activation = static_cast<xdg_activation_v1 *>(bind(xdg_activation_v1_interface, 1));
         else if (is == zwlr_screencopy_manager_v1_interface.name && version >= 3)
-            self->screencopy_ =
+            g.capture.screencopy =
                 static_cast<zwlr_screencopy_manager_v1 *>(bind(zwlr_screencopy_manager_v1_interface, 3));
         else if (is == ext_image_copy_capture_manager_v1_interface.name)
-            self->imageCopy_ = static_cast<ext_image_copy_capture_manager_v1 *>(
+            g.capture.imageCopy = static_cast<ext_image_copy_capture_manager_v1 *>(
                 bind(ext_image_copy_capture_manager_v1_interface, 1));
         else if (is == ext_output_image_capture_source_manager_v1_interface.name)
-            self->outputSources_ = static_cast<ext_output_image_capture_source_manager_v1 *>(
+            g.capture.outputSources = static_cast<ext_output_image_capture_source_manager_v1 *>(
                 bind(ext_output_image_capture_source_manager_v1_interface, 1));
         else if (is == wp_cursor_shape_manager_v1_interface.name)
-            self->cursorShapes_ =
+            g.cursorShapes =
                 static_cast<wp_cursor_shape_manager_v1 *>(bind(wp_cursor_shape_manager_v1_interface, 1));
         else if (is == wl_output_interface.name) {
             auto output = std::make_unique<Output>();
@@ -149,50 +151,68 @@ struct WaylandBackend::RegistryEvents {
     static constexpr wl_registry_listener listener{global, globalRemove};
 };
 
-bool WaylandBackend::connect(std::string &error)
+std::unique_ptr<Connection> Connection::open(std::string &error)
 {
-    display_.reset(wl_display_connect(nullptr));
-    if (!display_) {
+    std::unique_ptr<Connection> connection(new Connection);
+    connection->display_.reset(wl_display_connect(nullptr));
+    if (!connection->display_) {
         const char *name = std::getenv("WAYLAND_DISPLAY");
         error = std::string("can't connect to the Wayland display '") + (name ? name : "") + "'";
-        return false;
+        return nullptr;
     }
-    registry_ = wl_display_get_registry(display_.get());
-    wl_registry_add_listener(registry_, &RegistryEvents::listener, this);
-    if (!roundtrip()) {
+    connection->registry_ = wl_display_get_registry(connection->display());
+    wl_registry_add_listener(connection->registry_, &RegistryEvents::listener, connection.get());
+    if (!connection->roundtrip()) {
         error = "the Wayland compositor hung up";
-        return false;
+        return nullptr;
     }
-    const char *missing = !compositor_ ? "wl_compositor 4"
-                          : !shm_      ? "wl_shm"
-                          : !viewporter_ ? "wp_viewporter"
-                          : !subcompositor_ ? "wl_subcompositor"
-                          : (!layerShell_ && !wmBase_) ? "a shell (wlr-layer-shell or xdg-shell)"
-                          : outputs_.empty() ? "an output"
-                                             : nullptr;
+    const Globals &g = connection->globals_;
+    const char *missing = !g.compositor                    ? "wl_compositor 4"
+                          : !g.shm                         ? "wl_shm"
+                          : !g.viewporter                  ? "wp_viewporter"
+                          : !g.subcompositor               ? "wl_subcompositor"
+                          : (!g.layerShell && !g.wmBase)   ? "a shell (wlr-layer-shell or xdg-shell)"
+                          : connection->outputs_.empty()   ? "an output"
+                                                           : nullptr;
     if (missing) {
         error = std::string("the Wayland compositor offers no ") + missing;
-        return false;
+        return nullptr;
     }
-    if (xdgOutputManager_)
-        for (auto &output : outputs_) {
-            output->xdgOutput = zxdg_output_manager_v1_get_xdg_output(xdgOutputManager_, output->proxy);
+    if (g.xdgOutputManager)
+        for (auto &output : connection->outputs_) {
+            output->xdgOutput = zxdg_output_manager_v1_get_xdg_output(g.xdgOutputManager, output->proxy);
             zxdg_output_v1_add_listener(output->xdgOutput, &OutputEvents::xdgListener, output.get());
         }
     // The outputs' descriptions, then what depends on them.
-    if (!roundtrip() || !roundtrip()) {
+    if (!connection->roundtrip() || !connection->roundtrip()) {
         error = "the Wayland compositor hung up";
-        return false;
+        return nullptr;
     }
-    return true;
+    return connection;
 }
 
-bool WaylandBackend::roundtrip()
+// Only a backend that failed to open is destroyed. The client side of every object goes with
+// it; dropping the connection then unmaps whatever the compositor showed.
+Connection::~Connection()
+{
+    for (auto &output : outputs_) {
+        destroyProxy(output->xdgOutput);
+        destroyProxy(output->proxy);
+    }
+    const Globals &g = globals_;
+    for (void *proxy : std::initializer_list<void *>{
+             g.compositor, g.subcompositor, g.shm, g.viewporter, g.xdgOutputManager, g.layerShell, g.wmBase,
+             g.activation, g.cursorShapes, g.capture.screencopy, g.capture.imageCopy, g.capture.outputSources,
+             registry_})
+        destroyProxy(proxy);
+}
+
+bool Connection::roundtrip()
 {
     return wl_display_roundtrip(display_.get()) >= 0;
 }
 
-bool WaylandBackend::dispatchUntil(const std::function<bool()> &done, int timeoutMs)
+bool Connection::dispatchUntil(const std::function<bool()> &done, int timeoutMs)
 {
     using namespace std::chrono;
     wl_display *display = display_.get();
@@ -222,7 +242,7 @@ bool WaylandBackend::dispatchUntil(const std::function<bool()> &done, int timeou
 }
 
 // The output named by HOWDY_OUTPUT, else every output: the compositor chooses among them.
-std::vector<Output *> WaylandBackend::outputsToCover(std::string &error)
+std::vector<Output *> Connection::outputsToCover(std::string &error) const
 {
     std::vector<Output *> outputs;
     const char *wanted = std::getenv("HOWDY_OUTPUT");
@@ -240,6 +260,26 @@ std::vector<Output *> WaylandBackend::outputsToCover(std::string &error)
                                   : "the Wayland compositor has no output with a mode";
     }
     return outputs;
+}
+
+void Connection::startEvents()
+{
+    std::thread([display = display()] {
+        while (wl_display_dispatch(display) >= 0) {
+        }
+        int code = wl_display_get_error(display);
+        const wl_interface *interface = nullptr;
+        std::uint32_t object = 0;
+        if (code == EPROTO) {
+            std::uint32_t error = wl_display_get_protocol_error(display, &interface, &object);
+            std::fprintf(stderr, "howdy: the Wayland compositor refused a request (%s error %u)\n",
+                         interface ? interface->name : "unknown", error);
+        } else {
+            std::fprintf(stderr, "howdy: lost the Wayland compositor (%s)\n", std::strerror(code ? code : EPIPE));
+        }
+        std::fflush(nullptr);
+        std::_Exit(1);
+    }).detach();
 }
 
 } // namespace wayland

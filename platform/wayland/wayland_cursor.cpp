@@ -1,6 +1,6 @@
-// The Wayland backend's cursor images: a resource cursor drawn from its masks, and the theme's
-// arrow. Both are made at the output's integer scale, so a cursor stays sharp on a scaled output.
-#include "wayland_backend.h"
+// The seat's cursor images: a resource cursor drawn from its masks, and the theme's arrow. Both
+// are made at the output's integer scale, so a cursor stays sharp on a scaled output.
+#include "wayland_seat.h"
 
 #include "../core/resources.h"
 
@@ -16,22 +16,18 @@ namespace {
 
 constexpr std::uint32_t kTransparent = 0x00000000, kBlack = 0xFF000000, kWhite = 0xFFFFFFFF;
 
-int cursorScale(const Output &output)
-{
-    return std::clamp(output.scale, 1, 4);
-}
-
 } // namespace
 
 // The masks' four cases: AND 1 and XOR 0 is transparent, AND 0 shows XOR's black or white; AND 1
 // and XOR 1 inverts the screen on Windows, which a cursor surface can't, and shows black.
-WaylandBackend::CursorImage *WaylandBackend::cursorImage(const win32::Cursor &cursor)
+Seat::CursorImage *Seat::cursorImage(const win32::Cursor &cursor)
 {
     if (auto found = cursorImages_.find(&cursor); found != cursorImages_.end())
         return &found->second;
-    int scale = cursorScale(*output_);
+    int scale = overlay_->scale();
     CursorImage image;
-    image.pixels = ShmBuffer::create(shm_, cursor.width * scale, cursor.height * scale, WL_SHM_FORMAT_ARGB8888);
+    image.pixels = ShmBuffer::create(connection_.globals().shm, cursor.width * scale, cursor.height * scale,
+                                     WL_SHM_FORMAT_ARGB8888);
     if (!image.pixels)
         return nullptr;
     for (int y = 0; y < cursor.height * scale; ++y) {
@@ -44,7 +40,7 @@ WaylandBackend::CursorImage *WaylandBackend::cursorImage(const win32::Cursor &cu
     }
     image.hotX = cursor.hotX;
     image.hotY = cursor.hotY;
-    image.surface.reset(wl_compositor_create_surface(compositor_));
+    image.surface.reset(wl_compositor_create_surface(connection_.globals().compositor));
     wl_surface_set_buffer_scale(image.surface.get(), scale);
     wl_surface_attach(image.surface.get(), image.pixels->buffer(), 0, 0);
     wl_surface_damage_buffer(image.surface.get(), 0, 0, image.pixels->width(), image.pixels->height());
@@ -53,15 +49,16 @@ WaylandBackend::CursorImage *WaylandBackend::cursorImage(const win32::Cursor &cu
 }
 
 // The arrow of the user's cursor theme (XCURSOR_THEME, XCURSOR_SIZE), or libwayland-cursor's own.
-WaylandBackend::CursorImage *WaylandBackend::arrowImage()
+Seat::CursorImage *Seat::arrowImage()
 {
     if (arrow_)
         return &*arrow_;
-    int scale = cursorScale(*output_);
+    int scale = overlay_->scale();
     if (!cursorTheme_) {
         const char *size = std::getenv("XCURSOR_SIZE");
         int pixels = size ? std::atoi(size) : 0;
-        cursorTheme_ = wl_cursor_theme_load(std::getenv("XCURSOR_THEME"), (pixels > 0 ? pixels : 24) * scale, shm_);
+        cursorTheme_ = wl_cursor_theme_load(std::getenv("XCURSOR_THEME"), (pixels > 0 ? pixels : 24) * scale,
+                                            connection_.globals().shm);
     }
     wl_cursor *cursor = nullptr;
     for (const char *name : {"default", "left_ptr"})
@@ -76,7 +73,7 @@ WaylandBackend::CursorImage *WaylandBackend::arrowImage()
     CursorImage image;
     image.hotX = int(picture->hotspot_x) / scale;
     image.hotY = int(picture->hotspot_y) / scale;
-    image.surface.reset(wl_compositor_create_surface(compositor_));
+    image.surface.reset(wl_compositor_create_surface(connection_.globals().compositor));
     wl_surface_set_buffer_scale(image.surface.get(), scale);
     wl_surface_attach(image.surface.get(), wl_cursor_image_get_buffer(picture), 0, 0);
     wl_surface_damage_buffer(image.surface.get(), 0, 0, int(picture->width), int(picture->height));

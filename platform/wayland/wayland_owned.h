@@ -21,4 +21,11 @@ struct SurfaceDestroyer {
 };
 using OwnedSurface = std::unique_ptr<wl_surface, SurfaceDestroyer>;
 
+// Drops the client side of a protocol object, as the parts' destructors do; null does nothing.
+inline void destroyProxy(void *proxy)
+{
+    if (proxy)
+        wl_proxy_destroy(static_cast<wl_proxy *>(proxy));
+}
+
 } // namespace wayland

@@ -1,5 +1,5 @@
-// Pixels between the program's view of the screen and the compositor's buffers: a buffer may lie
-// turned or mirrored (an output's transform), and comes in one of a few 32-bit formats.
+// Pixels of the compositor's pictures of the screen: a picture may lie turned or mirrored (an
+// output's transform), and comes in one of a few 32-bit formats.
 #pragma once
 
 #include "../core/surface.h"
@@ -32,17 +32,6 @@ std::optional<Image> imageFromBuffer(const std::uint8_t *data, int width, int he
 
 // Whether the reader above takes this format, and the one of them a buffer is best made in.
 bool readableFormat(std::uint32_t format);
-
-// The rectangle a width x height view's `area` covers in a buffer carrying `transform`.
-RECT bufferRect(std::int32_t transform, int width, int height, const RECT &area);
-
-// Copies `area` of the view `from` into a buffer carrying `transform` (stride in bytes).
-void copyToBuffer(const win32::Surface &from, const RECT &area, std::uint8_t *to, std::ptrdiff_t stride,
-                  std::int32_t transform);
-
-// The smallest rectangle holding every pixel of `area` in which the view `now` differs from a
-// buffer that carries no transform; empty when none does.
-RECT changedArea(const win32::Surface &now, const RECT &area, const std::uint8_t *shown, std::ptrdiff_t stride);
 
 // A rectangle in the compositor's logical units, where outputs are laid out.
 struct LogicalRect {

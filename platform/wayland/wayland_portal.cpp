@@ -1,7 +1,7 @@
-// The Wayland backend's last route to a snapshot: the desktop portal's Screenshot call, asked not
-// to show a dialog. The portal writes the whole desktop to a picture file and answers with its
-// address; the file is read and removed, and each output's part cut out of it.
-#include "wayland_backend.h"
+// The last route to a snapshot: the desktop portal's Screenshot call, asked not to show a
+// dialog. The portal writes the whole desktop to a picture file and answers with its address;
+// the file is read and removed, and each output's part cut out of it.
+#include "wayland_capture.h"
 
 #include <png.h>
 #include <systemd/sd-bus.h>
@@ -192,15 +192,15 @@ std::optional<Image> desktopScreenshot(std::string &error)
 
 } // namespace
 
-bool WaylandBackend::captureByPortal(const std::vector<Output *> &outputs, std::map<Output *, Image> &into,
-                                     std::string &error)
+bool captureByPortal(const Connection &connection, const std::vector<Output *> &outputs,
+                     std::map<Output *, Image> &into, std::string &error)
 {
     auto desktop = desktopScreenshot(error);
     if (!desktop)
         return false;
     // The picture shows the layout's bounding box, every output in it.
     int left = INT_MAX, top = INT_MAX, right = INT_MIN, bottom = INT_MIN;
-    for (auto &output : outputs_) {
+    for (auto &output : connection.outputs()) {
         LogicalRect rect = output->layoutRect();
         left = std::min(left, rect.x);
         top = std::min(top, rect.y);

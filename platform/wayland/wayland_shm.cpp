@@ -7,19 +7,19 @@
 
 namespace wayland {
 
-namespace {
-
-void released(void *data, wl_buffer *)
-{
-    static_cast<ShmBuffer *>(data)->busy = false;
-}
-
-const wl_buffer_listener releaseListener{released};
-
-} // namespace
+struct ReleaseEvents {
+    static void released(void *data, wl_buffer *)
+    {
+        auto *buffer = static_cast<ShmBuffer *>(data);
+        buffer->busy = false;
+        if (buffer->released_)
+            buffer->released_();
+    }
+    static constexpr wl_buffer_listener listener{released};
+};
 
 std::unique_ptr<ShmBuffer> ShmBuffer::create(wl_shm *shm, int width, int height, std::uint32_t format,
-                                             std::ptrdiff_t stride)
+                                             std::ptrdiff_t stride, std::function<void()> released)
 {
     if (stride == 0)
         stride = std::ptrdiff_t(width) * 4;
@@ -32,6 +32,7 @@ std::unique_ptr<ShmBuffer> ShmBuffer::create(wl_shm *shm, int width, int height,
     result->height_ = height;
     result->stride_ = stride;
     result->bytes_ = std::size_t(stride) * std::size_t(height);
+    result->released_ = std::move(released);
     int fd = memfd_create("howdy", MFD_CLOEXEC);
     if (fd < 0)
         return nullptr;
@@ -47,7 +48,7 @@ std::unique_ptr<ShmBuffer> ShmBuffer::create(wl_shm *shm, int width, int height,
     result->buffer_ = wl_shm_pool_create_buffer(pool, 0, width, height, int(stride), format);
     wl_shm_pool_destroy(pool);
     close(fd);
-    wl_buffer_add_listener(result->buffer_, &releaseListener, result.get());
+    wl_buffer_add_listener(result->buffer_, &ReleaseEvents::listener, result.get());
     return result;
 }
 

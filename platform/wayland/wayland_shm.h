@@ -5,6 +5,7 @@
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 
 struct wl_buffer;
@@ -15,9 +16,10 @@ namespace wayland {
 class ShmBuffer {
 public:
     // Nothing when the memory or the buffer can't be made. Rows are 4 bytes a pixel apart unless
-    // `stride` says otherwise.
+    // `stride` says otherwise. `released`, if given, is called on the events thread after each
+    // release.
     static std::unique_ptr<ShmBuffer> create(wl_shm *shm, int width, int height, std::uint32_t format,
-                                             std::ptrdiff_t stride = 0);
+                                             std::ptrdiff_t stride = 0, std::function<void()> released = {});
     ~ShmBuffer();
     ShmBuffer(const ShmBuffer &) = delete;
     ShmBuffer &operator=(const ShmBuffer &) = delete;
@@ -32,6 +34,7 @@ public:
     std::atomic<bool> busy{false};
 
 private:
+    friend struct ReleaseEvents;
     ShmBuffer() = default;
 
     wl_buffer *buffer_ = nullptr;
@@ -40,6 +43,7 @@ private:
     int width_ = 0;
     int height_ = 0;
     std::ptrdiff_t stride_ = 0;
+    std::function<void()> released_;
 };
 
 } // namespace wayland

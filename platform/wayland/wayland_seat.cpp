@@ -1,22 +1,19 @@
-// The Wayland backend's input side: a thread of its own reads the connection, and keys, pointer
-// moves and buttons on the overlay become window messages. The connection's end ends the program.
-#include "wayland_backend.h"
+#include "wayland_seat.h"
 
 #include "../core/resources.h"
-#include "../core/user.h"
 #include "../desktop/keysyms.h"
 
 #include "cursor-shape-v1-client-protocol.h"
+
+#include <wayland-cursor.h>
 
 #include <linux/input-event-codes.h>
 #include <sys/mman.h>
 #include <unistd.h>
 
-#include <cerrno>
-#include <cstdio>
-#include <cstdlib>
+#include <algorithm>
 #include <cstring>
-#include <thread>
+#include <initializer_list>
 
 namespace wayland {
 
@@ -29,12 +26,12 @@ WPARAM buttonBit(std::uint32_t button)
 
 } // namespace
 
-struct WaylandBackend::SeatEvents {
-    static WaylandBackend &self(void *data) { return *static_cast<WaylandBackend *>(data); }
+struct Seat::Events {
+    static Seat &self(void *data) { return *static_cast<Seat *>(data); }
 
     static void capabilities(void *data, wl_seat *, std::uint32_t capabilities)
     {
-        self(data).seatCapabilities(capabilities);
+        self(data).capabilities(capabilities);
     }
     static void name(void *, wl_seat *, const char *) {}
     static constexpr wl_seat_listener seat{capabilities, name};
@@ -42,14 +39,14 @@ struct WaylandBackend::SeatEvents {
     static void keymap(void *data, wl_keyboard *, std::uint32_t format, std::int32_t fd, std::uint32_t size)
     {
         if (format == WL_KEYBOARD_KEYMAP_FORMAT_XKB_V1)
-            self(data).keyboardKeymap(fd, size);
+            self(data).keymap(fd, size);
         close(fd);
     }
     static void enter(void *, wl_keyboard *, std::uint32_t, wl_surface *, wl_array *) {}
     static void leave(void *, wl_keyboard *, std::uint32_t, wl_surface *) {}
     static void key(void *data, wl_keyboard *, std::uint32_t, std::uint32_t, std::uint32_t key, std::uint32_t state)
     {
-        self(data).keyboardKey(key, state == WL_KEYBOARD_KEY_STATE_PRESSED);
+        self(data).key(key, state == WL_KEYBOARD_KEY_STATE_PRESSED);
     }
     static void modifiers(void *data, wl_keyboard *, std::uint32_t, std::uint32_t depressed, std::uint32_t latched,
                           std::uint32_t locked, std::uint32_t group)
@@ -67,7 +64,7 @@ struct WaylandBackend::SeatEvents {
     }
     static void pointerLeave(void *data, wl_pointer *, std::uint32_t, wl_surface *)
     {
-        std::lock_guard lock(self(data).pointerMutex_);
+        std::lock_guard lock(self(data).mutex_);
         self(data).pointerFocus_ = nullptr;
     }
     static void motion(void *data, wl_pointer *, std::uint32_t, wl_fixed_t x, wl_fixed_t y)
@@ -90,42 +87,33 @@ struct WaylandBackend::SeatEvents {
                                                  axisDiscrete, axisValue120};
 };
 
-void WaylandBackend::listenToSeat()
+Seat::Seat(Connection &connection, Listener &listener) : connection_(connection), listener_(listener)
 {
-    wl_seat_add_listener(seat_, &SeatEvents::seat, this);
+    const Globals &globals = connection.globals();
+    if (!globals.seatName)
+        return;
+    seat_ = static_cast<wl_seat *>(wl_registry_bind(connection.registry(), globals.seatName, &wl_seat_interface,
+                                                    std::min(globals.seatVersion, 5u)));
+    wl_seat_add_listener(seat_, &Events::seat, this);
 }
 
-void WaylandBackend::startEvents()
+// Only a seat whose backend failed to open is destroyed, before the events thread ran.
+Seat::~Seat()
 {
-    std::thread([this] { runEvents(); }).detach();
-}
-
-void WaylandBackend::runEvents()
-{
-    wl_display *display = display_.get();
-    while (wl_display_dispatch(display) >= 0) {
-    }
-    // Without the compositor there is no screen to show on: the show ends here, as a failure.
-    int code = wl_display_get_error(display);
-    const wl_interface *interface = nullptr;
-    std::uint32_t object = 0;
-    if (code == EPROTO) {
-        std::uint32_t error = wl_display_get_protocol_error(display, &interface, &object);
-        std::fprintf(stderr, "howdy: the Wayland compositor refused a request (%s error %u)\n",
-                     interface ? interface->name : "unknown", error);
-    } else {
-        std::fprintf(stderr, "howdy: lost the Wayland compositor (%s)\n", std::strerror(code ? code : EPIPE));
-    }
-    std::fflush(nullptr);
-    std::_Exit(1);
+    cursorImages_.clear();
+    arrow_.reset();
+    if (cursorTheme_)
+        wl_cursor_theme_destroy(cursorTheme_);
+    for (void *proxy : std::initializer_list<void *>{cursorShapeDevice_, pointer_, keyboard_, seat_})
+        destroyProxy(proxy);
 }
 
 // A device that goes away leaves its object inert; one that comes (back) gets a new one.
-void WaylandBackend::seatCapabilities(std::uint32_t capabilities)
+void Seat::capabilities(std::uint32_t capabilities)
 {
     bool pointer = capabilities & WL_SEAT_CAPABILITY_POINTER, keyboard = capabilities & WL_SEAT_CAPABILITY_KEYBOARD;
     {
-        std::lock_guard lock(pointerMutex_);
+        std::lock_guard lock(mutex_);
         if (!pointer && pointer_) {
             if (cursorShapeDevice_)
                 wp_cursor_shape_device_v1_destroy(cursorShapeDevice_);
@@ -135,9 +123,9 @@ void WaylandBackend::seatCapabilities(std::uint32_t capabilities)
             pointerFocus_ = nullptr;
         } else if (pointer && !pointer_) {
             pointer_ = wl_seat_get_pointer(seat_);
-            wl_pointer_add_listener(pointer_, &SeatEvents::pointer, this);
-            if (cursorShapes_)
-                cursorShapeDevice_ = wp_cursor_shape_manager_v1_get_pointer(cursorShapes_, pointer_);
+            wl_pointer_add_listener(pointer_, &Events::pointer, this);
+            if (wp_cursor_shape_manager_v1 *shapes = connection_.globals().cursorShapes)
+                cursorShapeDevice_ = wp_cursor_shape_manager_v1_get_pointer(shapes, pointer_);
         }
     }
     if (!keyboard && keyboard_) {
@@ -145,11 +133,11 @@ void WaylandBackend::seatCapabilities(std::uint32_t capabilities)
         keyboard_ = nullptr;
     } else if (keyboard && !keyboard_) {
         keyboard_ = wl_seat_get_keyboard(seat_);
-        wl_keyboard_add_listener(keyboard_, &SeatEvents::keyboard, this);
+        wl_keyboard_add_listener(keyboard_, &Events::keyboard, this);
     }
 }
 
-void WaylandBackend::keyboardKeymap(int fd, std::uint32_t size)
+void Seat::keymap(int fd, std::uint32_t size)
 {
     void *text = mmap(nullptr, size, PROT_READ, MAP_PRIVATE, fd, 0);
     if (text == MAP_FAILED)
@@ -167,7 +155,7 @@ void WaylandBackend::keyboardKeymap(int fd, std::uint32_t size)
     keymap_.reset(keymap);
 }
 
-void WaylandBackend::keyboardKey(std::uint32_t key, bool pressed)
+void Seat::key(std::uint32_t key, bool pressed)
 {
     if (!keyState_)
         return;
@@ -177,18 +165,15 @@ void WaylandBackend::keyboardKey(std::uint32_t key, bool pressed)
     xkb_layout_index_t layout = xkb_state_key_get_layout(keyState_.get(), code);
     if (xkb_keymap_key_get_syms_by_level(keymap_.get(), code, layout, 0, &symbols) < 1)
         return;
-    if (menuKey(symbols[0], pressed))
-        return;
-    HWND window = window_;
-    if (WPARAM virtualCode = desktop::virtualKey(symbols[0]); virtualCode && window)
-        win32::postMessage(window, pressed ? WM_KEYDOWN : WM_KEYUP, virtualCode, pressed ? 1 : LPARAM(0xC0000001u));
+    if (WPARAM virtualCode = desktop::virtualKey(symbols[0]))
+        listener_.key(virtualCode, pressed);
 }
 
 // Coming in is a move like any other: the program picks the cursor on the move.
-void WaylandBackend::pointerEnter(wl_surface *surface, std::uint32_t serial, double x, double y)
+void Seat::pointerEnter(wl_surface *surface, std::uint32_t serial, double x, double y)
 {
     {
-        std::lock_guard lock(pointerMutex_);
+        std::lock_guard lock(mutex_);
         pointerFocus_ = surface;
         enterSerial_ = serial;
         showCursor();
@@ -196,76 +181,63 @@ void WaylandBackend::pointerEnter(wl_surface *surface, std::uint32_t serial, dou
     pointerMotion(x, y);
 }
 
-void WaylandBackend::pointerMotion(double x, double y)
+void Seat::pointerMotion(double x, double y)
 {
-    POINT at;
-    WPARAM buttons;
-    wl_surface *focus;
-    {
-        std::lock_guard lock(pointerMutex_);
-        focus = pointerFocus_;
-    }
-    if (output_ && menuPointer(focus, x, y))
+    if (!overlay_)
         return;
+    POINT at = overlay_->toPixels(x, y);
+    wl_surface *focus;
+    WPARAM buttons;
     {
-        std::lock_guard lock(pointerMutex_);
-        // Before the output is known there are no pixels to count in, nor a window to tell.
-        if (pointerFocus_ != surface_ || !output_)
-            return;
-        at = pointerAt_ = toPixels(x, y);
+        std::lock_guard lock(mutex_);
+        focus = pointerFocus_;
+        focusAt_ = at;
+        if (focus == overlay_->surface())
+            overlayAt_ = at;
         buttons = buttons_;
     }
-    if (HWND window = window_)
-        win32::postMessage(window, WM_MOUSEMOVE, buttons, MAKELPARAM(at.x, at.y));
+    if (focus)
+        listener_.pointerMoved(focus, at, buttons);
 }
 
-void WaylandBackend::pointerButton(std::uint32_t button, bool pressed)
+void Seat::pointerButton(std::uint32_t button, bool pressed)
 {
+    wl_surface *focus;
     POINT at;
     WPARAM buttons;
     {
-        std::lock_guard lock(pointerMutex_);
+        std::lock_guard lock(mutex_);
         WPARAM bit = buttonBit(button);
         buttons_ = pressed ? buttons_ | bit : buttons_ & ~bit;
-    }
-    if (menuButton(button, pressed))
-        return;
-    {
-        std::lock_guard lock(pointerMutex_);
-        WPARAM bit = buttonBit(button);
-        if (pointerFocus_ != surface_ || !bit)
-            return;
-        at = pointerAt_;
+        focus = pointerFocus_;
+        at = focusAt_;
         buttons = buttons_;
     }
-    UINT message = button == BTN_LEFT ? (pressed ? WM_LBUTTONDOWN : WM_LBUTTONUP)
-                                      : (pressed ? WM_RBUTTONDOWN : WM_RBUTTONUP);
-    if (HWND window = window_)
-        win32::postMessage(window, message, buttons, MAKELPARAM(at.x, at.y));
+    if (focus)
+        listener_.pointerButton(focus, button, pressed, at, buttons);
 }
 
-POINT WaylandBackend::cursorPosition()
+POINT Seat::position()
 {
-    std::lock_guard lock(pointerMutex_);
-    return pointerAt_;
+    std::lock_guard lock(mutex_);
+    return overlayAt_;
 }
 
-void WaylandBackend::setCursor(const win32::Cursor *cursor)
+void Seat::setCursor(const win32::Cursor *cursor)
 {
-    std::lock_guard lock(pointerMutex_);
+    std::lock_guard lock(mutex_);
     cursor_ = cursor;
     showCursor();
 }
 
-// Called with pointerMutex_ held: the cursor the program chose, over our surfaces. The request
-// is made again only when the cursor or the pointer's entry changed.
-void WaylandBackend::showCursor()
+// The cursor the program chose, over our surfaces. The request is made again only when the
+// cursor or the pointer's entry changed.
+void Seat::showCursor()
 {
-    // Before the output is known there is no scale to draw at: the next move sets the cursor.
-    if (!pointer_ || !pointerFocus_ || !output_)
+    if (!pointer_ || !pointerFocus_ || !overlay_)
         return;
     // Over a menu, the arrow.
-    bool arrow = !cursor_ || cursor_->name == "arrow" || pointerFocus_ != surface_;
+    bool arrow = !cursor_ || cursor_->name == "arrow" || pointerFocus_ != overlay_->surface();
     if (shownCursor_ && shownCursor_->first == enterSerial_ && shownCursor_->second == (arrow ? nullptr : cursor_))
         return;
     shownCursor_ = std::pair(enterSerial_, arrow ? nullptr : cursor_);
@@ -274,7 +246,7 @@ void WaylandBackend::showCursor()
     } else if (CursorImage *image = arrow ? arrowImage() : cursorImage(*cursor_)) {
         wl_pointer_set_cursor(pointer_, enterSerial_, image->surface.get(), image->hotX, image->hotY);
     }
-    wl_display_flush(display_.get());
+    connection_.flush();
 }
 
 } // namespace wayland
