@@ -133,9 +133,11 @@ grep -q 'create_buffer(new id wl_buffer@[0-9]*, 0, 64, 64, 256, 0)' "$work/err" 
     grep -q 'set_buffer_scale(2)' "$work/err" || fail "the hand was not drawn for scale 2"
 
 # A menu left open when the exit timer falls due: the page opens once, on time, and the show ends.
+pointer move 1300 20
 pointer click right
 ended "the exit timer with the menu open" 8000
 opened_on_time
+[ "$(grep -c 'get_subsurface' "$work/err")" = 1 ] || fail "the right click before the exit timer showed no menu"
 
 # A right click shows the menu at the pointer, three rows high; Esc takes it away, and so does a
 # click beside it, and the show goes on; "Exit", its last row, ends the show. The menu's box is
