@@ -28,6 +28,7 @@ public:
     int screenHeight() override { return overlay_->height(); }
     RECT workArea() override { return overlay_->workArea(); }
     void captureScreen(int x, int y, const win32::Surface &into) override;
+    std::shared_ptr<const Image> screenPicture() override { return overlay_->screenPicture(); }
     void createWindow(win32::Window &window, COLORREF background) override;
     void showWindow(win32::Window &window, bool visible) override;
     void prepareWindow(win32::Window &window) override;

@@ -125,7 +125,7 @@ std::unique_ptr<Overlay> Overlay::make(Connection &connection, const std::vector
                 "x" + std::to_string(overlay->height_);
         return nullptr;
     }
-    overlay->snapshot_ = std::move(snapshot);
+    overlay->snapshot_ = std::make_shared<const Image>(std::move(snapshot));
     overlay->probeWorkArea(output->proxy);
     return overlay;
 }

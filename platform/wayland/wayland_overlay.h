@@ -15,6 +15,7 @@
 #include <atomic>
 #include <condition_variable>
 #include <map>
+#include <memory>
 #include <mutex>
 
 struct wp_viewport;
@@ -63,6 +64,8 @@ public:
     void present(const RECT &area);
     // Copies what the screen shows at (x, y) into `into`, clipped to the screen.
     void readScreen(int x, int y, const win32::Surface &into);
+    // The snapshot, shared with the program's whole copies of the screen, until the window shows.
+    std::shared_ptr<const Image> screenPicture();
 
 private:
     struct Events;
@@ -102,7 +105,7 @@ private:
     std::pair<int, int> toplevelSize_{0, 0};
     bool configuredOnce_ = false;
     std::uint64_t configures_ = 0;
-    Image snapshot_;
+    std::shared_ptr<const Image> snapshot_;
     // The window's back store is the first buffer's memory. While the compositor holds it, the
     // second, a stand-in, is handed over in its place once it has taken what it lacks (`behind`).
     // A compositor that gives a buffer back once it has read it never sees the stand-in.

@@ -114,7 +114,7 @@ void Overlay::show(bool visible)
         shown_ = mappedOnce_ = true;
         pending_ = RECT{0, 0, width_, height_};
         // The screen shows the window from now on: the snapshot has served.
-        snapshot_ = Image{};
+        snapshot_.reset();
     }
 }
 
@@ -169,8 +169,7 @@ void Overlay::present(const RECT &area)
 void Overlay::readScreen(int x, int y, const win32::Surface &into)
 {
     std::lock_guard lock(mutex_);
-    const auto *screen = !snapshot_.pixels.empty() ? snapshot_.pixels.data()
-                                                   : reinterpret_cast<const std::uint32_t *>(store_);
+    const auto *screen = snapshot_ ? snapshot_->pixels.data() : reinterpret_cast<const std::uint32_t *>(store_);
     if (!screen)
         return;
     int width = std::min(into.width, width_ - x), height = std::min(into.height, height_ - y);
@@ -178,7 +177,13 @@ void Overlay::readScreen(int x, int y, const win32::Surface &into)
         std::copy_n(screen + std::size_t(y + row) * std::size_t(width_) + std::size_t(x), width, into.pixels(row));
     // Read whole, the snapshot is the program's now: nothing keeps a second copy of it.
     if (x == 0 && y == 0 && width == width_ && height == height_)
-        snapshot_ = Image{};
+        snapshot_.reset();
+}
+
+std::shared_ptr<const Image> Overlay::screenPicture()
+{
+    std::lock_guard lock(mutex_);
+    return snapshot_;
 }
 
 } // namespace wayland
