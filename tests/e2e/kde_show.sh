@@ -6,6 +6,7 @@
 # Usage: kde_show.sh HOWDY_RECORD BUILD_DIR KWIN_CLIENT
 record=$1 build=$2 client=$(realpath "$3")
 . "$(dirname "$0")/desktop_session.sh"
+[ -e "$build/install_manifest.txt" ] || at_exit="$at_exit; rm -f $build/install_manifest.txt"
 cmake --install "$build" --prefix "$work/prefix" >/dev/null
 howdy=$work/prefix/games/howdy
 desk_env="XDG_CURRENT_DESKTOP=KDE KDE_FULL_SESSION=true KDE_SESSION_VERSION=5 QT_QPA_PLATFORM=wayland"
