@@ -4,7 +4,7 @@
 // own their state and their lock, and calls from one to another are made with no lock held:
 //
 // - wayland_connection: the display, its globals and outputs, the events thread;
-// - wayland_capture, wayland_portal: the routes to the snapshot, taken before anything else runs;
+// - wayland_capture, wayland_kwin, wayland_portal: the routes to the snapshot, taken before anything else runs;
 // - wayland_overlay, wayland_present: the overlay's surface, its configures, the window's buffers
 //   and presenting them;
 // - wayland_seat, wayland_cursor: the keyboard, the pointer and its cursor images;

@@ -180,8 +180,8 @@ bool takeSnapshots(Connection &connection, const std::vector<Output *> &outputs,
     const Globals &globals = connection.globals();
     const char *forced = std::getenv("HOWDY_SNAPSHOT");
     std::string route = forced ? forced : "";
-    if (!route.empty() && route != "ext" && route != "wlr" && route != "portal") {
-        error = "HOWDY_SNAPSHOT is '" + route + "': use ext, wlr or portal";
+    if (!route.empty() && route != "ext" && route != "wlr" && route != "kwin" && route != "portal") {
+        error = "HOWDY_SNAPSHOT is '" + route + "': use ext, wlr, kwin or portal";
         return false;
     }
     auto tryProtocol = [&](const char *name, bool offered, auto capture) {
@@ -197,10 +197,16 @@ bool takeSnapshots(Connection &connection, const std::vector<Output *> &outputs,
         into = std::move(pictures);
         return true;
     };
-    if (tryProtocol("ext", globals.capture.imageCopy && globals.capture.outputSources, captureByImageCopy) ||
-        tryProtocol("wlr", globals.capture.screencopy != nullptr, captureByScreencopy))
-        return true;
     std::string why;
+    auto byKWin = [&why](Connection &, const Output &output) { return captureByKWin(output, why); };
+    if (tryProtocol("ext", globals.capture.imageCopy && globals.capture.outputSources, captureByImageCopy) ||
+        tryProtocol("wlr", globals.capture.screencopy != nullptr, captureByScreencopy) ||
+        tryProtocol("kwin", true, byKWin))
+        return true;
+    if (route == "kwin") {
+        error = "KWin's screenshot interface " + why;
+        return false;
+    }
     if ((route.empty() || route == "portal") && captureByPortal(connection, outputs, into, why))
         return true;
     if (route.empty())

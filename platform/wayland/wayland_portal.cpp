@@ -14,6 +14,8 @@
 #include <cctype>
 #include <chrono>
 #include <climits>
+#include <cstdlib>
+#include <cstring>
 
 namespace wayland {
 
@@ -121,6 +123,64 @@ std::optional<Image> takePicture(const std::string &path, std::string &error)
     return image;
 }
 
+// What the desktop remembers of its question whether programs other than sandboxed apps (app
+// id "") may take screenshots: "yes", "no", nothing when it never had an answer, or "unknown".
+std::string storedScreenshotAnswer(sd_bus *bus)
+{
+    sd_bus_message *replied = nullptr;
+    sd_bus_error failure = SD_BUS_ERROR_NULL;
+    int called = sd_bus_call_method(bus, "org.freedesktop.impl.portal.PermissionStore",
+                                    "/org/freedesktop/impl/portal/PermissionStore",
+                                    "org.freedesktop.impl.portal.PermissionStore", "Lookup", &failure, &replied, "ss",
+                                    "screenshot", "screenshot");
+    bool none = sd_bus_error_has_name(&failure, "org.freedesktop.portal.Error.NotFound");
+    sd_bus_error_free(&failure);
+    if (called < 0)
+        return none ? "" : "unknown";
+    BusPtr<sd_bus_message> reply(replied);
+    std::string stored;
+    if (sd_bus_message_enter_container(replied, SD_BUS_TYPE_ARRAY, "{sas}") < 0)
+        return "unknown";
+    while (sd_bus_message_enter_container(replied, SD_BUS_TYPE_DICT_ENTRY, "sas") > 0) {
+        const char *app = nullptr;
+        char **answers = nullptr;
+        if (sd_bus_message_read(replied, "s", &app) < 0 || sd_bus_message_read_strv(replied, &answers) < 0)
+            return "unknown";
+        if (app && !*app && answers && answers[0])
+            stored = answers[0];
+        for (char **each = answers; each && *each; ++each)
+            std::free(*each);
+        std::free(answers);
+        sd_bus_message_exit_container(replied);
+    }
+    return stored;
+}
+
+// Why the portal gave no picture, with what the user can do where the desktop's ways are known:
+// GNOME asks once whether programs may take screenshots and remembers the answer, and its
+// portal gives up on an unanswered question without answering; KDE's portal refuses when it
+// can't save its picture in the Pictures folder.
+std::string whyNot(sd_bus *bus, const Answer &answer)
+{
+    std::string stored = answer.code == 1 ? "" : storedScreenshotAnswer(bus);
+    if (!answer.heard)
+        return stored.empty() ? "did not answer: the desktop's question whether to allow screenshots went "
+                                "unanswered; run howdy again and choose Allow"
+                              : "did not answer";
+    const char *desktop = std::getenv("XDG_CURRENT_DESKTOP");
+    if (answer.code == 1)
+        return desktop && std::strstr(desktop, "KDE")
+                   ? "was refused: KDE's portal says so when it can't save its picture; make sure the folder "
+                     "Pictures in your home exists and you may write in it"
+                   : "was refused";
+    if (stored == "no")
+        return "failed: the desktop remembers a Deny to screenshots; forget it with gdbus call --session --dest "
+               "org.freedesktop.impl.portal.PermissionStore --object-path "
+               "/org/freedesktop/impl/portal/PermissionStore --method "
+               "org.freedesktop.impl.portal.PermissionStore.DeletePermission screenshot screenshot ''";
+    return "failed";
+}
+
 std::optional<Image> desktopScreenshot(std::string &error)
 {
     sd_bus *opened = nullptr;
@@ -174,12 +234,8 @@ std::optional<Image> desktopScreenshot(std::string &error)
         if (left.count() <= 0 || sd_bus_wait(bus.get(), std::uint64_t(left.count())) < 0)
             break;
     }
-    if (!answer.heard) {
-        error = "did not answer";
-        return std::nullopt;
-    }
-    if (answer.code != 0) {
-        error = answer.code == 1 ? "was refused" : "failed";
+    if (!answer.heard || answer.code != 0) {
+        error = whyNot(bus.get(), answer);
         return std::nullopt;
     }
     auto path = pathOf(answer.uri);

@@ -1,0 +1,114 @@
+# Shared by kde_show.sh and gnome_show.sh, beside wayland_session.sh: a desktop run headless as
+# an unprivileged user (nobody) in a session bus of its own, on which xdg-desktop-portal and the
+# desktop's own portal backend start on demand, and the checks howdy passes on it. The desktop's
+# script sets desk_env (its environment) and defines portal_files (the portal's pictures left in
+# the home) and before_show; input and screenshots go through a client of the desktop's own
+# means (`desk move X Y | click left|right | key escape | shot FILE`). At exit the session's
+# process group goes, all the bus started with it.
+. "$(dirname "$0")/wayland_session.sh"
+home=$work/home session_group='' desk_env=''
+chmod 755 "$work"
+mkdir -p "$home/.config" "$home/.local/share/applications" "$home/.cache" "$home/Pictures" "$work/shots"
+mkdir -m 700 "$work/run"
+touch "$work/launched"
+stand_in_browser "$home" "$home/.local/share" "$home/.config"
+chown -R 65534:65534 "$home" "$work/run" "$work/shots" "$work/launched"
+"$record" --size 1024x768 --max-frames 1 --frames "$work/desktop" >/dev/null
+desktop=$work/desktop/frame-0001.png
+at_exit='for signal in TERM KILL; do [ -z "$session_group" ] || kill -$signal -$session_group 2>/dev/null
+    within 10000 "! kill -0 -$session_group 2>/dev/null" && break; done'
+
+# The session's environment, and a prefix that runs a command as its user within it: a command of
+# its own in the background, so that $! is that command.
+session_env() {
+    echo PATH=/usr/bin:/bin HOME="$home" XDG_RUNTIME_DIR="$work/run" XDG_CONFIG_HOME="$home/.config" \
+        XDG_DATA_HOME="$home/.local/share" XDG_CACHE_HOME="$home/.cache" XDG_DATA_DIRS="$work/prefix/share:/usr/share" \
+        XDG_SESSION_TYPE=wayland WAYLAND_DISPLAY=wayland-test DBUS_SESSION_BUS_ADDRESS="$(cat "$work/run/bus" 2>/dev/null)" \
+        $desk_env
+}
+user="setpriv --reuid=65534 --regid=65534 --clear-groups env -i"
+as_user() { $user $(session_env) "$@"; }
+
+# start_session COMMAND...: the compositor, in a session bus whose address goes to $work/run/bus.
+start_session() {
+    setsid $user $(session_env) dbus-run-session -- \
+        sh -c 'echo "$DBUS_SESSION_BUS_ADDRESS" >"$XDG_RUNTIME_DIR/bus.new" && mv "$XDG_RUNTIME_DIR/bus.new" \
+            "$XDG_RUNTIME_DIR/bus" && exec "$@"' sh "$@" >"$work/session.log" 2>&1 &
+    session_group=$!
+    within 30000 '[ -S "$work/run/wayland-test" ] && [ -s "$work/run/bus" ]' ||
+        fail "the desktop did not start: $(tail -n 5 "$work/session.log")"
+}
+
+# start_client COMMAND...: the desktop's client, which `desk COMMAND` drives.
+start_client() {
+    mkfifo "$work/client.in"
+    exec 3<>"$work/client.in"
+    $user $(session_env) "$@" <&3 >"$work/client.out" 2>&1 &
+    spawned="$spawned $!" sent=0
+}
+desk() {
+    echo "$*" >&3
+    sent=$((sent + 1))
+    within 10000 '[ "$(grep -c done "$work/client.out")" -ge $sent ]' ||
+        fail "the desktop's client did not do [$*]: $(cat "$work/client.out")"
+}
+shot() { desk shot "$work/shots/$1.png"; }
+
+run_howdy() {
+    $user $(session_env) "$@" "$howdy" >"$work/out" 2>"$work/err" &
+    pid=$!
+}
+
+# After each show: nothing on standard error, and the portal's picture file is gone.
+clean_end() {
+    quiet
+    check '[ -z "$(portal_files)" ]' "the portal's file is left: $(portal_files)"
+}
+
+# The walker comes in, on a screen that is the desktop as it was just before.
+show_starts() {
+    before_show
+    shot before
+    run_howdy
+    within 40000 'shot now && [ "$(differ 1024x116+0+652 "$work/shots/now.png" "$work/shots/before.png")" != 0 ]' ||
+        fail "the walker never came in: $(cat "$work/err")"
+}
+
+run_checks() {
+    # The overlay shows the snapshot exactly, pointer and all left out, but where the walker
+    # stands: what differs fits in one walker frame standing on the bottom row. Esc ends the show.
+    show_starts
+    sleep 1.5
+    shot walking
+    box_of "$(difference_box "$work/shots/before.png" "$work/shots/walking.png")"
+    [ "$w" -le 121 ] && [ "$h" -le 116 ] && [ $((y + h)) = 768 ] ||
+        fail "the overlay differs from the screen in ${w}x$h+$x+$y, not just where the walker stands"
+    desk key escape
+    ended Esc 5000
+    clean_end
+
+    # A right-click shows the menu at the pointer, three rows high; Esc takes it away and the show
+    # goes on; the exit timer opens the page in the registered browser and ends the show.
+    desk move 600 300
+    show_starts
+    shot no-menu
+    desk click right
+    within 5000 'shot menu && [ "$(differ 400x200+600+300 "$work/shots/menu.png" "$work/shots/no-menu.png")" != 0 ]' ||
+        fail "no menu after a right-click"
+    sleep 0.3
+    shot menu
+    box=$(difference_box "$work/shots/no-menu.png" "$work/shots/menu.png" 500x200+590+290)
+    box_of "$box"
+    [ "$x+$y" = 10+10 ] && [ "$w" -ge 140 ] && [ "$h" -ge 60 ] && [ "$h" -le 100 ] ||
+        fail "the menu is $box from (590, 290), not three rows at the pointer (600, 300)"
+    desk key escape
+    within 10000 'shot now && [ "$(differ ${w}x$h+600+300 "$work/shots/now.png" "$work/shots/menu.png")" -gt $((w * h * 9 / 10)) ]' ||
+        fail "Esc left the menu up"
+    kill -0 "$pid" || fail "Esc on the menu ended the show"
+    ended "the exit timer" 40000
+    within 5000 '[ -s "$work/launched" ]' || :
+    set -- $(cat "$work/launched")
+    [ $# = 2 ] && [ "$2" = http://howdy-partner.example/lsd.html ] ||
+        fail "the browser was started with [$(cat "$work/launched")], not once with the page"
+    clean_end
+}
