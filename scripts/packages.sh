@@ -7,8 +7,10 @@ BUILD_PACKAGES="cmake make g++ pkg-config zlib1g-dev libpng-dev libwebp-dev libx
 TEST_PACKAGES="g++-mingw-w64-x86-64 libz-mingw-w64-dev wine wine64 xvfb x11-utils x11-xserver-utils xdotool imagemagick
   openbox python3 python3-pil clang libclang-rt-14-dev xdg-utils time
   sway swaybg grim wtype weston dbus-daemon dbus-bin xdg-desktop-portal xdg-desktop-portal-wlr xdg-desktop-portal-gtk
-  pipewire-bin python3-dbus python3-gi kwin-wayland xdg-desktop-portal-kde gnome-shell xdg-desktop-portal-gnome
+  pipewire-bin python3-dbus python3-gi
   dpkg-dev lintian desktop-file-utils appstream groff-base man-db python3-pefile"
+# KDE Plasma's and GNOME's compositors and portals, for their end-to-end tests: some 280 packages.
+DESKTOP_PACKAGES="kwin-wayland xdg-desktop-portal-kde gnome-shell xdg-desktop-portal-gnome"
 
 install_packages() {
     missing=""
