@@ -1,8 +1,8 @@
-// Colour-key masks, the two-pass sprite draw and the sheets loaded at start-up.
+// Colour-key masks and the two-pass sprite draw at the edges of a strip and a picture; how each
+// sheet masks and draws in the show is the Frames tests' business.
 #include "../support/pixels.h"
 
-#include "../../assets/catalogue.h"
-#include "../../assets/png_decoder.h"
+#include "../../assets/sprite.h"
 #include "../../state/show_state.h"
 
 #include <gtest/gtest.h>
@@ -73,46 +73,6 @@ TEST(Drawing, ShowsTheSpriteOnlyWithinTheStripAndThePicture)
             for (int x = 0; x < 10; ++x)
                 EXPECT_EQ(pixelAt(composeSurface, x, y), x == c.blueX && y == c.blueY ? kBlue : RGB(1, 2, 3))
                     << c.what << " at " << x << "," << y;
-    }
-}
-
-// Each sheet against a fresh decode: the mask is 1 exactly at the key, where the image is black.
-// How each frame draws, without the key and the elephant without its hidden rows, is the Frames
-// tests' business.
-TEST(Catalogue, EverySheetIsMaskedAtItsKeyColour)
-{
-    loadSpriteSheets();
-    struct Row {
-        const SpriteSheet *sheet;
-        WORD id;
-        int stripHeight;
-        COLORREF key;
-    };
-#define SHEET_ROW(sheet, id, file, width, height, frames, stripHeight, key) {&sheet, id, stripHeight, key},
-    const Row rows[] = {SPRITE_SHEETS(SHEET_ROW)};
-#undef SHEET_ROW
-    for (const Row &row : rows) {
-        SCOPED_TRACE(row.id);
-        const SpriteSheet &sheet = *row.sheet;
-        BITMAP info{};
-        ASSERT_TRUE(GetObjectA(sheet.image, sizeof info, &info));
-        EXPECT_EQ(info.bmWidth, sheet.frameWidth * sheet.frameCount);
-        EXPECT_EQ(info.bmHeight, row.stripHeight);
-        Pair masked, fresh;
-        masked.select(sheet);
-        SelectObject(fresh.image, decodePngResource(row.id, nullptr));
-        int mismatches = 0, keyed = 0;
-        for (int y = 0; y < info.bmHeight; ++y) {
-            for (int x = 0; x < info.bmWidth; ++x) {
-                bool key = pixelAt(fresh.image, x, y) == row.key;
-                bool maskBit = pixelAt(masked.mask, x, y) == RGB(255, 255, 255);
-                COLORREF expected = key ? RGB(0, 0, 0) : pixelAt(fresh.image, x, y);
-                mismatches += maskBit != key || pixelAt(masked.image, x, y) != expected;
-                keyed += key;
-            }
-        }
-        EXPECT_EQ(mismatches, 0);
-        EXPECT_GT(keyed, 0);
     }
 }
 
