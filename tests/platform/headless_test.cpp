@@ -1,5 +1,7 @@
 // The headless backend's input script: its grammar, and delivery of each event as messages at
 // its virtual time.
+#include "../support/win32_helpers.h"
+
 #include "../../platform/core/backend.h"
 #include "../../platform/headless/headless.h"
 
@@ -50,13 +52,7 @@ TEST(InputScript, EventsArriveAsMessagesAtTheirTime)
     config.input = *events;
     headless::start(config, nullptr);
 
-    WNDCLASSA windowClass{};
-    windowClass.lpfnWndProc = DefWindowProcA;
-    windowClass.lpszClassName = "input";
-    RegisterClassA(&windowClass);
-    HWND window =
-        CreateWindowExA(0, "input", "", WS_POPUP, 10, 20, 200, 100, nullptr, nullptr, nullptr, nullptr);
-    ShowWindow(window, SW_SHOWNORMAL);
+    ShowWindow(makeWindow("input", DefWindowProcA, {10, 20, 210, 120}), SW_SHOWNORMAL);
     // What the window was posted, with the virtual time of each message, up to the key's release.
     using Received = std::tuple<UINT, std::int64_t, WPARAM, LPARAM>;
     std::vector<Received> received;

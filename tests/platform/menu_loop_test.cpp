@@ -1,5 +1,7 @@
 // TrackPopupMenu's modal loop on the headless clock: what runs while a menu is up, the input that
 // chooses or dismisses, and the ways a menu is ended from outside.
+#include "../support/win32_helpers.h"
+
 #include "../../platform/core/backend.h"
 #include "../../platform/core/menu_loop.h"
 #include "../../platform/core/user.h"
@@ -48,23 +50,10 @@ LRESULT CALLBACK procedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM)
 
 void setUp()
 {
-    const WNDCLASSA windowClass{0, procedure, 0, 0, nullptr, nullptr, nullptr, nullptr, nullptr, "Menus"};
-    RegisterClassA(&windowClass);
-    window = CreateWindowExA(0, "Menus", "", WS_POPUP, 0, 0, 100, 50, nullptr, nullptr, nullptr, nullptr);
+    window = makeWindow("Menus", procedure);
     auto items = std::make_shared<win32::Menu>();
     items->items = {{"Tell a friend", 40001, 0, nullptr}, {"Exit", 40003, 0, nullptr}};
     menu = win32::addHandle<HMENU>(items);
-}
-
-// Runs `body`, a lambda without captures, on a thread made by CreateThread.
-template <class Body>
-void start(Body)
-{
-    auto run = [](LPVOID) -> DWORD {
-        Body{}();
-        return 0;
-    };
-    ASSERT_NE(CreateThread(nullptr, 0, run, nullptr, 0, nullptr), nullptr);
 }
 
 // "command@time" of a menu tracked from now.

@@ -1,5 +1,7 @@
 // The message path: window creation, SendMessage, the quit message, GetMessage's filters, timers
 // across threads, and the headless clock that Sleep and timers follow.
+#include "../support/win32_helpers.h"
+
 #include "../../platform/core/backend.h"
 #include "../../platform/core/user.h"
 
@@ -37,22 +39,9 @@ LRESULT CALLBACK recordingProc(HWND window, UINT message, WPARAM wParam, LPARAM 
                                 : DefWindowProcA(window, message, wParam, lParam);
 }
 
-HWND makeWindow(const char *className = "Test")
+HWND testWindow(const char *className = "Test")
 {
-    const WNDCLASSA windowClass{0, recordingProc, 0, 0, nullptr, nullptr, nullptr, nullptr, nullptr, className};
-    RegisterClassA(&windowClass);
-    return CreateWindowExA(0, className, "test", WS_POPUP, 0, 0, 100, 50, nullptr, nullptr, nullptr, nullptr);
-}
-
-// Runs `body`, a lambda without captures, on a thread made by CreateThread.
-template <class Body>
-void start(Body)
-{
-    auto run = [](LPVOID) -> DWORD {
-        Body{}();
-        return 0;
-    };
-    ASSERT_NE(CreateThread(nullptr, 0, run, nullptr, 0, nullptr), nullptr);
+    return makeWindow(className, recordingProc);
 }
 
 // The messages GetMessageA returns with `window` as its filter, as "wParam@time", until `count`.
@@ -67,17 +56,17 @@ std::string ticks(HWND window, int count)
 
 TEST(Windows, CreationClassesAndShowing)
 {
-    HWND window = makeWindow();
+    HWND window = testWindow();
     ASSERT_NE(window, nullptr);
     EXPECT_EQ(seen, std::vector<UINT>{WM_CREATE}) << "WM_CREATE runs inside CreateWindowEx";
     EXPECT_EQ(createWidth, 100);
-    EXPECT_NE(makeWindow("tEsT"), nullptr) << "class names match without case";
+    EXPECT_NE(testWindow("tEsT"), nullptr) << "class names match without case";
     const WNDCLASSA again{0, recordingProc, 0, 0, nullptr, nullptr, nullptr, nullptr, nullptr, "TEST"};
     EXPECT_EQ(RegisterClassA(&again), 0) << "and register once";
     EXPECT_EQ(CreateWindowExA(0, "no such class", "", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr),
               nullptr);
     createResult = -1;
-    EXPECT_EQ(makeWindow(), nullptr) << "WM_CREATE returning -1 fails the call";
+    EXPECT_EQ(testWindow(), nullptr) << "WM_CREATE returning -1 fails the call";
     // ShowWindow answers whether the window was visible before.
     for (auto [command, wasVisible] : {std::pair{SW_SHOWNORMAL, FALSE}, {SW_SHOWNORMAL, TRUE}, {SW_HIDE, TRUE},
                                        {SW_HIDE, FALSE}})
@@ -89,7 +78,7 @@ TEST(Windows, CreationClassesAndShowing)
 // code.
 TEST(Messages, SendRunsOnTheOwnerBeforePostedMessagesAndQuitCarriesItsCode)
 {
-    static HWND window = makeWindow();
+    static HWND window = testWindow();
     static LRESULT result = 0;
     seen.clear();
     EXPECT_EQ(SendMessageA(window, kEcho, 4, 0), 8);
@@ -114,7 +103,7 @@ TEST(Messages, SendRunsOnTheOwnerBeforePostedMessagesAndQuitCarriesItsCode)
 // don't wake a thread whose filter turns them away.
 TEST(Messages, FiltersPickByWindowAndRangeTimersToo)
 {
-    static HWND a = makeWindow(), b = makeWindow();
+    static HWND a = testWindow(), b = testWindow();
     win32::postMessage(b, kUser + 1, 0, 0);
     win32::postMessage(a, kUser + 2, 0, 0);
     win32::postMessage(b, kUser + 3, 0, 0);
@@ -151,7 +140,7 @@ TEST(Messages, FiltersPickByWindowAndRangeTimersToo)
 // interval after it.
 TEST(Messages, TimersKeepAFloorAreReplacedByTheirIdAndArriveOnTheWindowsThread)
 {
-    static HWND window = makeWindow(), armed = makeWindow();
+    static HWND window = testWindow(), armed = testWindow();
     SetTimer(window, 1, 5, nullptr);
     SetTimer(window, 2, 25, nullptr);
     SetTimer(window, 2, 45, nullptr);
@@ -169,7 +158,7 @@ TEST(Messages, TimersKeepAFloorAreReplacedByTheirIdAndArriveOnTheWindowsThread)
 TEST(Clock, SleepersWakeInTimeOrderOnTheVirtualClock)
 {
     static std::string order;
-    static HWND window = makeWindow();
+    static HWND window = testWindow();
     start([] {
         for (int i = 0; i < 3; ++i) {
             Sleep(100);
