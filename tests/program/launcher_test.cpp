@@ -27,15 +27,12 @@ protected:
     {
         for (const char *name : {"DISPLAY", "WAYLAND_DISPLAY", "XDG_DATA_DIRS", "XDG_CONFIG_DIRS"})
             unsetenv(name);
-        setenv("HOME", home.path().c_str(), 1);
-        setenv("XDG_RUNTIME_DIR", (home / "run").c_str(), 1);
-        setenv("XDG_CONFIG_HOME", (home / "config").c_str(), 1);
-        setenv("XDG_DATA_HOME", (home / "data").c_str(), 1);
-        setenv("BROWSER", (home / "opener").c_str(), 1);
+        for (auto [name, path] : {std::pair{"HOME", "."}, {"XDG_RUNTIME_DIR", "run"}, {"XDG_CONFIG_HOME", "config"},
+                                  {"XDG_DATA_HOME", "data"}, {"BROWSER", "opener"}})
+            setenv(name, (home / path).c_str(), 1);
         std::filesystem::create_directories(home / "data/applications");
         std::filesystem::create_directories(home / "config");
-        std::filesystem::create_directory(home / "run");
-        std::filesystem::permissions(home / "run", std::filesystem::perms::owner_all);
+        privateFolder(home / "run");
         for (const char *name : {"browser", "opener"}) {
             std::ofstream(home / name) << "#!/bin/sh\necho \"" << name << " $# $*\" >> '" << home / "launched" << "'\n";
             std::filesystem::permissions(home / name, std::filesystem::perms::owner_all);
@@ -54,6 +51,11 @@ protected:
         return readLines(home / "launched");
     }
 
+    static void privateFolder(const std::string &path)
+    {
+        std::filesystem::create_directories(path);
+        std::filesystem::permissions(path, std::filesystem::perms::owner_all);
+    }
     ScratchFolder home;
 };
 
@@ -82,9 +84,8 @@ TEST_F(LiveDesktop, EachWayToThePageReachesTheRegisteredBrowserOrWithoutOneTheOp
 
 TEST_F(LiveDesktop, ALinkPlantedAtTheProbeIsNotFollowed)
 {
-    std::filesystem::create_directories(home / "run/howdy/c");
-    std::filesystem::permissions(home / "run/howdy", std::filesystem::perms::owner_all);
-    std::filesystem::permissions(home / "run/howdy/c", std::filesystem::perms::owner_all);
+    privateFolder(home / "run/howdy");
+    privateFolder(home / "run/howdy/c");
     std::ofstream(home / "victim") << "keep";
     std::filesystem::create_symlink(home / "victim", home / "run/howdy/c/QXtemp1.html");
     openCampaignUrl(campaignUrl);
@@ -102,8 +103,7 @@ TEST_F(LiveDesktop, WithoutADriveTheUrlGoesToTheDesktopsOpener)
     EXPECT_EQ(launches(1), std::vector<std::string>(1, opened));
     // Or its folder is a link to another.
     std::filesystem::create_directories(home / "elsewhere");
-    std::filesystem::create_directories(home / "run2");
-    std::filesystem::permissions(home / "run2", std::filesystem::perms::owner_all);
+    privateFolder(home / "run2");
     std::filesystem::create_directory_symlink(home / "elsewhere", home / "run2/howdy");
     setenv("XDG_RUNTIME_DIR", (home / "run2").c_str(), 1);
     openCampaignUrl(campaignUrl);
