@@ -1,8 +1,7 @@
 // Input storms: 10,000 seeded random events over a whole show on 1024 x 768, in bursts at the same
-// millisecond, and the show still ends with status 0, by the exit timer, Esc or the menu's Exit,
-// with a shell action in the log for every click on the badge and every menu command that asks
-// for one. A right click without an answer leaves its menu up, which then takes the keys and
-// clicks as Windows' menu loop does. Any seed that ever fails becomes a fixed case here.
+// millisecond; the show ends with status 0, by the exit timer, Esc or the menu's Exit, with a shell
+// action for every click on the badge and menu command that asks for one. A right click without an
+// answer leaves its menu up to take keys and clicks. A seed that ever fails becomes a case here.
 #include "../support/show_log.h"
 
 #include <gtest/gtest.h>

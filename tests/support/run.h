@@ -9,11 +9,10 @@ struct RunResult {
     std::string errors;
 };
 
-// Runs `command` through the shell with stderr captured; returns the exit status.
+// Runs `command` through the shell with stderr captured.
 RunResult run(const std::string &command);
 
-// A new empty folder under the system's temporary folder, removed with everything in it when
-// this goes out of scope.
+// A new empty folder under the system's temporary folder, removed with everything in it.
 class ScratchFolder {
 public:
     ScratchFolder();
