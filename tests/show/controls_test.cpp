@@ -2,7 +2,7 @@
 // the badge under the pointer and its click, the popup menu's commands, and the exit timer's end.
 // The badge slides from x 1014 in frame 222 (t 18240) and rests at (369, 285) from frame 266
 // (t 23520), when the four-second exit timer is armed.
-#include "../support/show_log.h"
+#include "../support/run.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // The whole show's course through howdy-record's log: the scene and effects of each frame, where
 // the walker and the badge stand, when each frame begins, and the frame of each sound, purge and
 // the exit timer. What ends when was worked out by hand; the rest follows from the fixed steps.
-#include "../support/show_log.h"
+#include "../support/run.h"
 
 #include "../../tools/record/log_fields.h"
 

@@ -2,7 +2,7 @@
 // millisecond; the show ends with status 0, by the exit timer, Esc or the menu's Exit, with a shell
 // action for every click on the badge and menu command that asks for one. A right click without an
 // answer leaves its menu up to take keys and clicks. A seed that ever fails becomes a case here.
-#include "../support/show_log.h"
+#include "../support/run.h"
 
 #include <gtest/gtest.h>
 
