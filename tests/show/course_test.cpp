@@ -31,35 +31,28 @@ ShowLog record(const std::string &options)
     return log;
 }
 
-// The outside effects the render thread caused, a line each: "83 sound Quack2", "90 purge",
-// "266 timer 1 4000". Events without a frame are the main thread's (input, the launcher,
+// The outside effects the render thread caused, a line each ("83 sound Quack2", "90 purge",
+// "266 timer 1 4000"), against `expected`, a pattern where a sound may offer alternatives,
+// "sound (Quack1|Elephant)". Events without a frame are the main thread's (input, the launcher,
 // WM_DESTROY's purge). An event happens at the time of the frame in which it was caused.
-std::string renderEvents(const ShowLog &log)
+void expectEvents(const ShowLog &log, const std::string &expected)
 {
-    std::string text;
+    std::string logged;
     for (const std::string &line : log.events) {
         const std::optional<long long> frame = intField(line, "frame");
         if (!frame)
             continue;
-        if (*frame >= 1 && *frame <= static_cast<long long>(log.frames.size())) {
+        if (*frame >= 1 && *frame <= static_cast<long long>(log.frames.size()))
             EXPECT_EQ(intField(line, "t_ms"), intField(log.frames[std::size_t(*frame - 1)], "t_ms")) << line;
-        }
         const std::string kind = stringField(line, "event").value_or("?");
-        text += std::to_string(*frame) + " " + kind;
+        logged += std::to_string(*frame) + " " + kind;
         if (kind == "sound")
-            text += std::string(" ") + stringField(line, "name").value_or("?");
+            logged += std::string(" ") + stringField(line, "name").value_or("?");
         if (kind == "timer")
-            text += std::string(" ") + std::to_string(intField(line, "id").value_or(-1)) + " " +
-                    std::to_string(intField(line, "ms").value_or(-1));
-        text += "\n";
+            logged += std::string(" ") + std::to_string(intField(line, "id").value_or(-1)) + " " +
+                      std::to_string(intField(line, "ms").value_or(-1));
+        logged += "\n";
     }
-    return text;
-}
-
-// `expected` is a pattern: a sound may offer alternatives, "sound (Quack1|Elephant)".
-void expectEvents(const ShowLog &log, const std::string &expected)
-{
-    const std::string logged = renderEvents(log);
     EXPECT_TRUE(std::regex_match(logged, std::regex(expected))) << "logged:\n" << logged << "expected:\n" << expected;
 }
 
