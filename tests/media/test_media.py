@@ -1,8 +1,6 @@
 #!/usr/bin/python3
-"""Checks on the committed media under resources/ and docs/media.png.
-
-Run from the repository root:  /usr/bin/python3 tests/media/test_media.py
-"""
+"""The committed media under resources/ and docs/media.png, and the generator that makes them.
+Run from the repository root:  /usr/bin/python3 tests/media/test_media.py"""
 
 import math
 import os
@@ -70,7 +68,7 @@ def bbox(rows, key):
     return min(p[0] for p in pts), min(p[1] for p in pts), max(p[0] for p in pts), max(p[1] for p in pts)
 
 
-class Sheets(unittest.TestCase):
+class Media(unittest.TestCase):
     @classmethod
     def setUpClass(cls):
         cls.frames = {name: sheet_frames(name) for name in SHEETS}
@@ -116,21 +114,7 @@ class Sheets(unittest.TestCase):
             self.assertGreater(a, b, 'mouth should shrink over frames 8-14: %r' % areas)
         self.assertLess(areas[0] * 4, areas[7])
 
-
-class FringeCheck(unittest.TestCase):
-    """The generator's fringe check must catch what it is meant to catch."""
-
-    def test_antialiased_discs_fail_and_hard_edged_ones_pass(self):
-        for key, fill, ring in ((RED, (40, 80, 220), None), (RED, (250, 204, 164), (30, 24, 34)),
-                                (GREEN, (230, 30, 40), (30, 24, 34))):
-            w, h, px = disc_drawing(key, fill, ring)
-            self.assertGreater(len(generate.fringe_pixels(w, h, px, key)), 20)
-            w, h, px = disc_drawing(key, fill, ring, hard=True)
-            self.assertEqual(generate.fringe_pixels(w, h, px, key), [])
-
-
-class Sounds(unittest.TestCase):
-    def test_layout_and_content(self):
+    def test_sounds(self):
         for name, (bits, rate, seconds) in SOUNDS.items():
             d, block, n = read('sounds', name), bits // 8, round(seconds * rate)
             self.assertEqual((len(d),) + struct.unpack('<4sI8sIHHIIHH4sI', d[:44]),
@@ -147,8 +131,6 @@ class Sounds(unittest.TestCase):
             self.assertLess(max(abs(v) for v in s[:edge] + s[-edge:]), 0.5 * peak, name)
         self.assertNotEqual(read('sounds', 'quack1.wav')[44:], read('sounds', 'quack2.wav')[44:])
 
-
-class CursorAndIcon(unittest.TestCase):
     def test_cursor(self):
         d = read('hand.cur')
         # one 32 x 32 two-colour image with its hot spot at 0,0: black, white, the XOR and AND masks
@@ -203,8 +185,16 @@ class CursorAndIcon(unittest.TestCase):
                 self.assertEqual(list(png.convert('RGBA').getdata()), [colour(i % w, i // w) for i in range(w * w)])
 
 
-class Badge(unittest.TestCase):
-    def test_host_is_read_from_the_header_and_drawn(self):
+class Generator(unittest.TestCase):
+    def test_antialiased_discs_fail_the_fringe_check_and_hard_edged_ones_pass(self):
+        for key, fill, ring in ((RED, (40, 80, 220), None), (RED, (250, 204, 164), (30, 24, 34)),
+                                (GREEN, (230, 30, 40), (30, 24, 34))):
+            w, h, px = disc_drawing(key, fill, ring)
+            self.assertGreater(len(generate.fringe_pixels(w, h, px, key)), 20)
+            w, h, px = disc_drawing(key, fill, ring, hard=True)
+            self.assertEqual(generate.fringe_pixels(w, h, px, key), [])
+
+    def test_badge_host_is_read_from_the_header_and_drawn(self):
         text = '/* x */\n#define CAMPAIGN_HOST "hello.example"\n#define CAMPAIGN_PATH "/a"\n'
         self.assertEqual(badge.read_host(text), 'hello.example')
         with self.assertRaises(ValueError):
@@ -213,8 +203,6 @@ class Badge(unittest.TestCase):
         a, b = (badge.badge(host).quantise()[1] for host in ('howdy.example', 'another-site.example'))
         self.assertNotEqual(a, b)
 
-
-class Regenerate(unittest.TestCase):
     def test_rerun_matches_committed_bytes(self):
         committed_pngs = sorted(f for f in os.listdir(os.path.join(RES, 'images')) if f.endswith('.png'))
         self.assertEqual(committed_pngs, sorted(SHEETS))

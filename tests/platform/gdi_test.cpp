@@ -2,6 +2,7 @@
 // int, fills past the cache, bitmap sizes, handle checks, reading the screen and window drawing.
 #include "../support/pixels.h"
 #include "../support/screenless_backend.h"
+#include "../support/win32_helpers.h"
 
 #include "../../platform/core/user.h"
 #include "../../platform/headless/headless.h"
@@ -229,9 +230,7 @@ TEST(Screen, WholeCopiesShareOnePictureUntilEachIsChanged)
         EXPECT_EQ(std::vector<COLORREF>({GetPixel(c.dc, 10, 10), GetPixel(c.dc, 15, 15), GetPixel(c.dc, 700, 300)}),
                   std::vector<COLORREF>({c.at10x10, c.at15x15, desktopAt(700, 300)})) << &c - copies;
 
-    WNDCLASSA windowClass{0, DefWindowProcA, 0, 0, nullptr, nullptr, nullptr, nullptr, nullptr, "Shown"};
-    RegisterClassA(&windowClass);
-    HWND window = CreateWindowExA(0, "Shown", "", WS_POPUP, 0, 0, 1024, 768, nullptr, nullptr, nullptr, nullptr);
+    HWND window = makeWindow("Shown", DefWindowProcA, {0, 0, 1024, 768});
     HDC windowDC = GetDC(window);
     BitBlt(windowDC, 0, 0, 1024, 768, shown, 0, 0, SRCCOPY);
     Rectangle(shown, 10, 10, 20, 20);
@@ -266,9 +265,7 @@ TEST(WindowDrawing, AFrameShowsOnlyWhatChanged)
     auto owned = std::make_unique<WindowStore>();
     WindowStore &store = *owned;
     win32::installBackend(std::move(owned));
-    WNDCLASSA windowClass{0, DefWindowProcA, 0, 0, nullptr, nullptr, nullptr, nullptr, nullptr, "Frames"};
-    RegisterClassA(&windowClass);
-    HWND window = CreateWindowExA(0, "Frames", "", WS_POPUP, 0, 0, 40, 6, nullptr, nullptr, nullptr, nullptr);
+    HWND window = makeWindow("Frames", DefWindowProcA, {0, 0, 40, 6});
     HDC windowDC = GetDC(window);
     // The desktop is painted through GDI only: pixels handed out to a test are never trusted.
     HDC green = memoryDC(40, 6), desktop = memoryDC(40, 6), frame = memoryDC(40, 6), sprite = memoryDC(2, 2);

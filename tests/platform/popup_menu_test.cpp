@@ -14,26 +14,23 @@ using win32::Menu;
 using win32::MenuInput;
 using win32::MenuState;
 
-// By default: 0 "Tell a friend", 1 separator, 2 grayed "Print", 3 the site's address, 4 "E&xit".
-std::unique_ptr<Menu> menuOf(std::vector<Menu::Item> items = {{"Tell a friend", 40001, 0, nullptr},
-                                             {"", 0, MF_SEPARATOR, nullptr},
-                                             {"Print", 40004, MF_GRAYED, nullptr},
-                                             {"howdy-partner.example/lsd.html ", 40002, 0, nullptr},
-                                             {"E&xit", 40003, 0, nullptr}})
+// 0 "Tell a friend", 1 separator, 2 grayed "Print", 3 the site's address, 4 "E&xit".
+const std::vector<Menu::Item> kItems = {{"Tell a friend", 40001, 0, nullptr},
+                                        {"", 0, MF_SEPARATOR, nullptr},
+                                        {"Print", 40004, MF_GRAYED, nullptr},
+                                        {"howdy-partner.example/lsd.html ", 40002, 0, nullptr},
+                                        {"E&xit", 40003, 0, nullptr}};
+
+std::unique_ptr<Menu> menuOf(std::vector<Menu::Item> items = kItems)
 {
     auto menu = std::make_unique<Menu>();
     menu->items = std::move(items);
     return menu;
 }
 
-PopupMenu popup(std::vector<Menu::Item> items)
+PopupMenu popup(std::vector<Menu::Item> items = kItems)
 {
     return PopupMenu(*menuOf(std::move(items)));
-}
-
-PopupMenu popup()
-{
-    return PopupMenu(*menuOf());
 }
 
 // The middle of item `index`'s row, found by scanning down the menu's middle column.

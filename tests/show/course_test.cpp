@@ -1,9 +1,7 @@
-// The course of the whole show, seen from outside through howdy-record's log: which scene and
-// which effects run in which frame, where the walker and the badge stand, when each frame begins,
-// and in which frame each sound, purge and the exit timer happen. The frames in which things end
-// and the badge's positions were worked out by hand for each screen; the course in between
-// follows from the show's fixed steps.
-#include "../support/show_log.h"
+// The whole show's course through howdy-record's log: the scene and effects of each frame, where
+// the walker and the badge stand, when each frame begins, and the frame of each sound, purge and
+// the exit timer. What ends when was worked out by hand; the rest follows from the fixed steps.
+#include "../support/run.h"
 
 #include "../../tools/record/log_fields.h"
 
@@ -33,35 +31,28 @@ ShowLog record(const std::string &options)
     return log;
 }
 
-// The outside effects the render thread caused, a line each: "83 sound Quack2", "90 purge",
-// "266 timer 1 4000". Events without a frame are the main thread's (input, the launcher,
+// The outside effects the render thread caused, a line each ("83 sound Quack2", "90 purge",
+// "266 timer 1 4000"), against `expected`, a pattern where a sound may offer alternatives,
+// "sound (Quack1|Elephant)". Events without a frame are the main thread's (input, the launcher,
 // WM_DESTROY's purge). An event happens at the time of the frame in which it was caused.
-std::string renderEvents(const ShowLog &log)
+void expectEvents(const ShowLog &log, const std::string &expected)
 {
-    std::string text;
+    std::string logged;
     for (const std::string &line : log.events) {
         const std::optional<long long> frame = intField(line, "frame");
         if (!frame)
             continue;
-        if (*frame >= 1 && *frame <= static_cast<long long>(log.frames.size())) {
+        if (*frame >= 1 && *frame <= static_cast<long long>(log.frames.size()))
             EXPECT_EQ(intField(line, "t_ms"), intField(log.frames[std::size_t(*frame - 1)], "t_ms")) << line;
-        }
         const std::string kind = stringField(line, "event").value_or("?");
-        text += std::to_string(*frame) + " " + kind;
+        logged += std::to_string(*frame) + " " + kind;
         if (kind == "sound")
-            text += std::string(" ") + stringField(line, "name").value_or("?");
+            logged += std::string(" ") + stringField(line, "name").value_or("?");
         if (kind == "timer")
-            text += std::string(" ") + std::to_string(intField(line, "id").value_or(-1)) + " " +
-                    std::to_string(intField(line, "ms").value_or(-1));
-        text += "\n";
+            logged += std::string(" ") + std::to_string(intField(line, "id").value_or(-1)) + " " +
+                      std::to_string(intField(line, "ms").value_or(-1));
+        logged += "\n";
     }
-    return text;
-}
-
-// `expected` is a pattern: a sound may offer alternatives, "sound (Quack1|Elephant)".
-void expectEvents(const ShowLog &log, const std::string &expected)
-{
-    const std::string logged = renderEvents(log);
     EXPECT_TRUE(std::regex_match(logged, std::regex(expected))) << "logged:\n" << logged << "expected:\n" << expected;
 }
 
@@ -186,34 +177,28 @@ Course courseOf(const Screen &s)
     return course;
 }
 
-// Worked out by hand for each screen:
-// - 1024 x 768: the mouth's duck leaves at the bottom on its 19th call; the elephant on its 75th
-//   (x 1029); the creature on its 56th (x 1030). The walker is past 1024 at 1029 in frame 222,
-//   the badge rests at 369, the first of its steps not above C = 381.
-// - 1023 x 767: the same frames; C = 380 still stops at 369; the odd height halves down.
-// - 640 x 480: mouth's duck out on its 16th call (x 651, y 494), yellow at the right on its 25th
-//   (x 650, y 107), red at the bottom on its 42nd, elephant on its 50th (x 654), creature on its
-//   37th (x 650) with the red duck; the badge from 639 to C = 189 exactly.
-// - 800 x 480: the red duck is above the top edge from t = 9 to 31 and still flies and quacks
-//   there, landing at the bottom on its 42nd call; the yellow duck is out at x 800 on its 31st
-//   call; C = 269 stops the badge at 264.
-// - 999 x 768: C = 368, so the badge passes 369 and rests at 354 (halving up would stop it at
-//   369); the walker reaches x 999 = screenWidth in frame 218 and still walks once more; the
-//   elephant ends at x 999, which is not left of the edge.
-// - 1920 x 1080: the mouth (901, 490) launches from 971 with base height 590, landing on its
-//   22nd call (y 1106); the elephant flies 135 calls, the creature 101 (x 1930).
-// - 540 x 768 (534 to 548 wide): frame E's walk finds walkerX 549 past the edge, so frame E
-//   already draws the badge, at 534; the red duck ends last, after the creature.
+// Worked out by hand for each screen (C is the badge's centred x, where it stops):
+// - 1024 x 768: the mouth's duck leaves at the bottom on its 19th call, the elephant on its 75th
+//   (x 1029), the creature on its 56th (x 1030); the walker passes 1024 at 1029 in frame 222; the
+//   badge rests at 369, its first step not above C = 381. 1023 x 767: the same; C = 380; the odd
+//   height halves down.
+// - 640 x 480: ducks out on their 16th (x 651, y 494), 25th (x 650, y 107) and 42nd calls,
+//   elephant on its 50th (x 654), creature on its 37th (x 650); the badge from 639 to C = 189.
+// - 800 x 480: the red duck flies and quacks above the top edge from t = 9 to 31, landing on its
+//   42nd call; the yellow is out at x 800 on its 31st; C = 269 stops the badge at 264.
+// - 999 x 768: C = 368, so the badge passes 369 and rests at 354; the walker reaches x 999 in
+//   frame 218 and walks once more; the elephant ends at x 999, not left of the edge.
+// - 1920 x 1080: the mouth (901, 490) launches from 971 at base height 590, landing on its 22nd
+//   call (y 1106); the elephant flies 135 calls, the creature 101 (x 1930).
+// - 540 x 768 (534 to 548 wide): frame E's walk finds walkerX 549 past the edge, so E draws the
+//   badge, at 534; the red duck ends last, after the creature.
 // The walker leaves the next screens before the trip: no effect, no sound, one timer.
-// - 533: frame 51 starts with walkerX 534 > 533 before the eighth walk cycle, so the badge
-//   comes at 519 and rests at 129 (C = 135).
-// - 400 x 300: the badge comes in frame 43 at 399 and rests at C = 69 exactly; rows 184, 51.
-// - 239 to 248 wide: the swallow comes; leaving it at 264 > 240 hands over to the badge in
-//   frame 33, first drawn at 249, right of the screen. C = -11: it rests at -21.
-// - 238: frame 25 starts at 239 > 238 with three walk cycles done: no swallow; the badge rests
-//   at -16 (C = -12).
-// - 200 x 201: the badge comes in frame 23 at 194 and rests at C = -31 exactly; the odd height
-//   halves down, so the badge's row is 100 - 99 = 1.
+// - 533: frame 51 starts at 534 > 533 before the eighth walk cycle: badge at 519, rest 129 (C 135).
+// - 400 x 300: the badge comes in frame 43 at 399 and rests at C = 69; rows 184, 51.
+// - 239 to 248 wide: the swallow's exit at 264 > 240 hands over in frame 33, the badge first at
+//   249, right of the screen; C = -11: it rests at -21. 238: frame 25 starts at 239 with three
+//   walk cycles done, no swallow; it rests at -16 (C = -12).
+// - 200 x 201: the badge comes in frame 23 at 194, rests at C = -31; its row is 100 - 99 = 1.
 const Screen k1024x768 = {"1024x768", 222, 1014, 369, 652, 285, 190, 84, 124, 171, 152, 190};
 const Screen kScreens[] = {
     k1024x768,

@@ -1,6 +1,7 @@
 // Test main: every test runs in a process of its own on a fresh headless screen of 1024 x 768.
 // The program's state, the headless clock and the installed backend are process-wide, so a
-// binary asked for several tests runs itself once per test, as ctest does.
+// binary asked for several tests runs itself once per test, as ctest does: shard i of as many
+// shards as there are tests runs the i-th test the filter selects, alone, or none.
 #include "../../platform/headless/headless.h"
 
 #include <gtest/gtest.h>
@@ -12,75 +13,38 @@
 #include <unistd.h>
 #include <vector>
 
-namespace {
-
-constexpr const char *kOneTest = "HOWDY_ONE_TEST";
-
-int runHere()
+int main(int argc, char **argv)
 {
-    headless::start(headless::Config{}, nullptr);
-    int result = RUN_ALL_TESTS();
-    // Threads the tests started may still be parked: end the way a Windows process ends.
-    std::fflush(nullptr);
-    std::_Exit(result);
-}
-
-// The full names of the tests the filter selects, as the binary lists them.
-std::vector<std::string> selectedTests(const std::string &self)
-{
-    std::string command = "'" + self + "' --gtest_list_tests '--gtest_filter=" + testing::GTEST_FLAG(filter) + "'";
-    std::vector<std::string> tests;
-    FILE *list = popen(command.c_str(), "r");
-    if (!list)
-        return tests;
-    std::string suite;
-    char line[1024];
-    while (std::fgets(line, sizeof line, list)) {
-        std::string text(line);
-        std::string name = text.substr(0, text.find_first_of(" \n#"));
-        if (text[0] != ' ')
-            suite = name;
-        else
-            tests.push_back(suite + text.substr(2, text.find_first_of(" \n#", 2) - 2));
+    std::vector<char *> arguments(argv, argv + argc);
+    arguments.insert(arguments.end(), {const_cast<char *>("--gtest_brief=1"), nullptr});
+    testing::InitGoogleTest(&argc, argv);
+    const std::string filter = testing::GTEST_FLAG(filter);
+    const int tests = testing::UnitTest::GetInstance()->total_test_count();
+    char self[4096] = {};
+    if (std::getenv("GTEST_SHARD_INDEX") || testing::GTEST_FLAG(list_tests) || tests <= 1 ||
+        filter.find_first_of("*?:-") == std::string::npos || readlink("/proc/self/exe", self, sizeof self - 1) <= 0) {
+        headless::start(headless::Config{}, nullptr);
+        int result = RUN_ALL_TESTS();
+        // Threads the tests started may still be parked: end the way a Windows process ends.
+        std::fflush(nullptr);
+        std::_Exit(result);
     }
-    pclose(list);
-    return tests;
-}
-
-int runEach(const std::string &self, const std::vector<std::string> &tests)
-{
-    std::vector<std::string> failed;
-    for (const std::string &test : tests) {
+    std::vector<int> failed;
+    for (int shard = 0; shard < tests; ++shard) {
         std::fflush(nullptr);
         pid_t child = fork();
         if (child == 0) {
-            setenv(kOneTest, "1", 1);
-            std::string filter = "--gtest_filter=" + test;
-            execl(self.c_str(), self.c_str(), filter.c_str(), "--gtest_brief=1", static_cast<char *>(nullptr));
+            setenv("GTEST_TOTAL_SHARDS", std::to_string(tests).c_str(), 1);
+            setenv("GTEST_SHARD_INDEX", std::to_string(shard).c_str(), 1);
+            execv(self, arguments.data());
             std::_Exit(127);
         }
         int status = 0;
         if (child < 0 || waitpid(child, &status, 0) != child || !WIFEXITED(status) || WEXITSTATUS(status) != 0)
-            failed.push_back(test);
+            failed.push_back(shard);
     }
-    std::printf("%zu tests, each in its own process: %zu failed\n", tests.size(), failed.size());
-    for (const std::string &test : failed)
-        std::printf("  FAILED %s\n", test.c_str());
+    std::printf("%d shards, a test each at most, each in its own process: %zu failed\n", tests, failed.size());
+    for (int shard : failed)
+        std::printf("  FAILED shard %d\n", shard);
     return failed.empty() ? 0 : 1;
-}
-
-} // namespace
-
-int main(int argc, char **argv)
-{
-    testing::InitGoogleTest(&argc, argv);
-    if (std::getenv(kOneTest) || testing::GTEST_FLAG(list_tests))
-        return runHere();
-    char self[4096] = {};
-    if (readlink("/proc/self/exe", self, sizeof self - 1) <= 0)
-        return runHere();
-    std::vector<std::string> tests = selectedTests(self);
-    if (tests.size() <= 1)
-        return runHere();
-    return runEach(self, tests);
 }
