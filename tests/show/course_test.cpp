@@ -42,8 +42,9 @@ void expectEvents(const ShowLog &log, const std::string &expected)
         const std::optional<long long> frame = intField(line, "frame");
         if (!frame)
             continue;
-        if (*frame >= 1 && *frame <= static_cast<long long>(log.frames.size()))
+        if (*frame >= 1 && *frame <= static_cast<long long>(log.frames.size())) {
             EXPECT_EQ(intField(line, "t_ms"), intField(log.frames[std::size_t(*frame - 1)], "t_ms")) << line;
+        }
         const std::string kind = stringField(line, "event").value_or("?");
         logged += std::to_string(*frame) + " " + kind;
         if (kind == "sound")
