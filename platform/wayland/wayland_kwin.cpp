@@ -99,9 +99,11 @@ std::optional<Image> captureByKWin(const Output &output, std::string &error)
         close(fds[0]);
         return std::nullopt;
     }
-    // Formats 4, 5 and 6 (RGB32, ARGB32, premultiplied ARGB32) are 32-bit 0xAARRGGBB words.
-    bool readable = shape.format >= 4 && shape.format <= 6 && shape.width > 0 && shape.height > 0 &&
-                    shape.stride >= shape.width * 4;
+    // Formats 4, 5 and 6 (RGB32, ARGB32, premultiplied ARGB32) are 32-bit 0xAARRGGBB words, of
+    // the output's size: nothing larger is read, whatever the reply says.
+    bool readable = shape.format >= 4 && shape.format <= 6 && shape.width == std::uint32_t(output.viewWidth()) &&
+                    shape.height == std::uint32_t(output.viewHeight()) && shape.width > 0 && shape.height > 0 &&
+                    shape.stride >= shape.width * 4 && shape.stride <= shape.width * 4 + 4096;
     std::size_t size = std::size_t(shape.stride) * shape.height;
     std::vector<std::uint8_t> bytes = readable ? readAll(fds[0], size) : std::vector<std::uint8_t>{};
     close(fds[0]);
