@@ -151,7 +151,8 @@ TEST(Menus, NestedPopUpsEmptyCaptionsAndCutTemplates)
         menu.insert(menu.end(), {std::uint8_t(word), std::uint8_t(word >> 8)});
     std::string expected = "/0/16 [ A/7/0 B/0/16 [ /8/2048 ] C/9/1 ] Z/10/0 ";
     for (; !menu.empty(); menu.pop_back(), expected.clear()) {
-        win32::useResources(ResBuilder().add(4, 126, menu).bytes());
+        const ResBuilder resources = ResBuilder().add(4, 126, menu);
+        win32::useResources(resources.bytes());
         EXPECT_EQ(describe(LoadMenuA(win32::moduleInstance(), MAKEINTRESOURCEA(126))), expected) << menu.size();
     }
 }
