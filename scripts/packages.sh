@@ -1,7 +1,7 @@
 # Debian packages the build and the tests need, and a function that installs the missing ones.
 
 BUILD_PACKAGES="cmake make g++ pkg-config zlib1g-dev libpng-dev libwebp-dev libx11-dev libxext-dev
-  libxrandr-dev libxfixes-dev libasound2-dev libfreetype-dev libfontconfig-dev fonts-dejavu-core libgtest-dev
+  libxrandr-dev libxfixes-dev libxtst-dev libasound2-dev libfreetype-dev libfontconfig-dev fonts-dejavu-core libgtest-dev
   libbenchmark-dev binutils-mingw-w64-x86-64 libwayland-dev libwayland-bin wayland-protocols libxkbcommon-dev
   libsystemd-dev"
 TEST_PACKAGES="g++-mingw-w64-x86-64 libz-mingw-w64-dev wine wine64 xvfb x11-utils x11-xserver-utils xdotool imagemagick

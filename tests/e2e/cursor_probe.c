@@ -1,37 +1,59 @@
 /* Prints the cursor that the X server shows now, as XFixes reads it back: its size and hot spot,
    then its pixels, a line a row: '.' clear, 'w' white, 'b' black, 'x' anything else.
-   With --keyboard-held it prints nothing and succeeds when another client holds the keyboard;
-   with --pixels X Y W H it prints the screen's pixels there instead, RRGGBB a line, row by row. */
+   With --escape-when-held it waits up to ten seconds for another client to hold the keyboard and
+   presses Esc at once, within a millisecond of the grab; with --pixels X Y W H it prints the
+   screen's pixels there instead, RRGGBB a line, row by row. */
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
+#include <X11/extensions/XTest.h>
 #include <X11/extensions/Xfixes.h>
+#include <X11/keysym.h>
 
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
+#include <time.h>
 
-static int keyboardHeld(Display *display)
+static int escapeWhenHeld(Display *display)
 {
-    int result = XGrabKeyboard(display, DefaultRootWindow(display), False, GrabModeAsync, GrabModeAsync,
-                               CurrentTime);
-    if (result == GrabSuccess)
-        XUngrabKeyboard(display, CurrentTime);
+    KeyCode escape = XKeysymToKeycode(display, XK_Escape);
+    struct timespec pause = {0, 1000000};
+    for (int tries = 0; tries < 10000; ++tries) {
+        int result = XGrabKeyboard(display, DefaultRootWindow(display), False, GrabModeAsync, GrabModeAsync,
+                                   CurrentTime);
+        if (result == AlreadyGrabbed) {
+            XTestFakeKeyEvent(display, escape, True, CurrentTime);
+            XTestFakeKeyEvent(display, escape, False, CurrentTime);
+            XCloseDisplay(display);
+            return 0;
+        }
+        /* Let go at once: howdy's own grab, tried every 20 ms, must find the keyboard free. */
+        if (result == GrabSuccess) {
+            XUngrabKeyboard(display, CurrentTime);
+            XFlush(display);
+        }
+        nanosleep(&pause, NULL);
+    }
     XCloseDisplay(display);
-    return result == AlreadyGrabbed ? 0 : 1;
+    return 1;
 }
 
 int main(int argc, char **argv)
 {
     Display *display = XOpenDisplay(NULL);
-    if (display && argc > 1 && strcmp(argv[1], "--keyboard-held") == 0)
-        return keyboardHeld(display);
+    if (display && argc > 1 && strcmp(argv[1], "--escape-when-held") == 0)
+        return escapeWhenHeld(display);
     if (display && argc == 6 && strcmp(argv[1], "--pixels") == 0) {
         XImage *image = XGetImage(display, DefaultRootWindow(display), atoi(argv[2]), atoi(argv[3]),
                                   (unsigned)atoi(argv[4]), (unsigned)atoi(argv[5]), AllPlanes, ZPixmap);
         for (int y = 0; image && y < image->height; ++y)
             for (int x = 0; x < image->width; ++x)
                 printf("%06lx\n", XGetPixel(image, x, y) & 0xFFFFFF);
-        return image ? 0 : 1;
+        int status = image ? 0 : 1;
+        if (image)
+            XDestroyImage(image);
+        XCloseDisplay(display);
+        return status;
     }
     XFixesCursorImage *image = display ? XFixesGetCursorImage(display) : NULL;
     if (!image) {

@@ -23,11 +23,7 @@ kept() { grep -Eq " [1-9][0-9]* keys? kept for the overlay" "$work/err"; }
 for _ in $(seq 20); do
     HOWDY_DEBUG=1 "$howdy" 2>"$work/err" &
     pid=$!
-    end=$(($(now_ms) + 10000))
-    until "$probe" --keyboard-held; do
-        [ "$(now_ms)" -lt $end ] || fail "howdy does not hold the keyboard after 10 s"
-    done
-    xdotool key Escape
+    "$probe" --escape-when-held || fail "howdy does not hold the keyboard after 10 s"
     ended "Esc as soon as howdy holds the keyboard" 10000
     check '! grep -v "^howdy: " "$work/err"' "standard error: $(cat "$work/err")"
     kept && break
