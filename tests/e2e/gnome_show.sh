@@ -17,7 +17,8 @@ printf '<busconfig><type>system</type><listen>unix:path=%s</listen><auth>EXTERNA
 start_session sh -c 'dbus-daemon --nofork --config-file="$0" & exec gnome-shell --headless --wayland --no-x11 \
     --virtual-monitor 1024x768 --wayland-display wayland-test' "$work/system.conf"
 # Input or settings sent before this line have hung the shell for good.
-within 30000 'grep -q "GNOME Shell started" "$work/session.log"' || fail "GNOME Shell did not start"
+within 90000 'grep -q "GNOME Shell started" "$work/session.log"' ||
+    fail "GNOME Shell did not start: $(tail -n 5 "$work/session.log")"
 for setting in "background picture-uri file://$desktop" "background picture-uri-dark file://$desktop" \
     "background picture-options centered" "notifications show-banners false"; do
     as_user gsettings set org.gnome.desktop.$setting
