@@ -60,14 +60,17 @@ stand_in_browser() {
     HOME="$1" XDG_DATA_HOME="$2" XDG_CONFIG_HOME="$3" xdg-mime default browser.desktop text/html
 }
 
-# opened_on_time: the stand-in browser was started once, with the page, and the launcher began
-# within half a second of the exit timer's due time, as HOWDY_DEBUG's summary on standard error
-# tells on howdy's clock.
-opened_on_time() {
+# opened_once: the stand-in browser was started once, with the page. opened_on_time: and the
+# launcher began within half a second of the exit timer's due time, as HOWDY_DEBUG's summary on
+# standard error tells on howdy's clock.
+opened_once() {
     within 10000 '[ -s "$work/launched" ]' || :
     set -- $(cat "$work/launched" 2>/dev/null)
     [ $# = 2 ] && [ "$2" = http://howdy-partner.example/lsd.html ] ||
         fail "the browser was started with [$(cat "$work/launched" 2>/dev/null)], not once with the page"
+}
+opened_on_time() {
+    opened_once
     ms() { sed -n "s/.*$1 \([0-9]*\)\.\([0-9]*\) s after the start.*/\1\2/p" "$work/err" | sed 's/^0*//'; }
     set_at=$(ms "a timer set") looked_up_at=$(ms "looked up")
     check '[ -n "$set_at" ] && [ -n "$looked_up_at" ]' "howdy's summary: $(tail -n 1 "$work/err")"
@@ -102,7 +105,7 @@ ended() {
 }
 quiet() { check '[ ! -s "$work/err" ]' "standard error: $(cat "$work/err")"; }
 
-shot() { import -window root "$work/shot.png"; }
+shot() { import -window root "$work/${1:-shot}.png"; }
 # see MS COND: whether COND comes to hold of a screenshot ($work/shot.png) within MS.
 see() { within "$1" "shot && $2"; }
 # differ REGION [PICTURE [REFERENCE]]: the number of pixels in REGION (WxH+X+Y) that differ between
@@ -155,6 +158,17 @@ open_menu() {
     read_menu
 }
 read_menu() { shot && eval "$(/usr/bin/python3 "$e2e/readings.py" menu "$work/shot.png" "$menu")"; }
+
+# esc_closes_menu: Esc takes the menu read last away, and the show goes on. Not left painted where
+# it was: its box looks nothing like the menu (whatever the show draws there by now).
+esc_closes_menu() {
+    cp "$work/shot.png" "$work/menu.png"
+    xdotool key Escape
+    see 3000 '! menu_window >/dev/null && [ "$(differ "$menu" "$work/shot.png" "$work/menu.png")" -gt \
+        $(((right - left) * (bottom - top) * 9 / 10)) ]' || fail "the menu stays after Esc"
+    sleep 0.3
+    check 'kill -0 $pid' "Esc in the menu ended the show"
+}
 
 # --- Wine ---------------------------------------------------------------------------------------
 

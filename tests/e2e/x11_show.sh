@@ -49,14 +49,7 @@ check '[ $left,$top,$captions,$framed,$lit = 100,100,3,1,-1 ] && [ $((right - le
 item=$caption_2
 xdotool mousemove 130 $item
 within 3000 'read_menu; [ $lit -ge $((item - 3)) ] && [ $lit -le $((item + 3)) ]' || fail "lit at $lit, not at $item"
-# Gone, and not left painted where it was: its box looks nothing like the menu (whatever the show
-# draws there by now).
-cp "$work/shot.png" "$work/menu.png"
-xdotool key Escape
-see 3000 '! menu_window >/dev/null && [ "$(differ "$menu" "$work/shot.png" "$work/menu.png")" -gt \
-    $(((right - left) * (bottom - top) * 9 / 10)) ]' || fail "the menu stays after Esc"
-sleep 0.3
-check 'kill -0 $pid' "Esc in the menu ended the show"
+esc_closes_menu
 
 open_menu 1020 760
 check '[ $right,$bottom,$captions = 1020,760,3 ]' "the menu in the corner at $menu with $captions captions"

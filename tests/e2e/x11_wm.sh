@@ -20,9 +20,6 @@ within 5000 'xprop -id "$window" _NET_WM_STATE | grep _NET_WM_STATE_FULLSCREEN |
 shows_walker "under openbox"
 open_menu 100 100
 check '[ $left,$top,$captions = 100,100,3 ]' "a menu at $menu with $captions captions"
-xdotool key Escape
-within 3000 '! menu_window >/dev/null' || fail "the menu stays after Esc"
-sleep 0.3
-check 'kill -0 $pid' "Esc in the menu ended the show"
+esc_closes_menu
 xdotool key Escape
 ended "Esc after the menu over the managed overlay" 10000
