@@ -23,9 +23,9 @@ for setting in "background picture-uri file://$desktop" "background picture-uri-
     as_user gsettings set org.gnome.desktop.$setting
 done
 start_client /usr/bin/python3 "$client"
-desk move 1000 400
+send move 1000 400
 # The shell starts in its overview; Esc closes it.
-within 15000 'desk key escape; sleep 0.7; shot start && [ "$(differ 1024x730+0+38 "$work/shots/start.png")" = 0 ]' ||
+within 15000 'send key escape; sleep 0.7; shot start && [ "$(differ 1024x730+0+38 "$shots/start.png")" = 0 ]' ||
     fail "GNOME's overview did not close"
 
 # What the shell's question stores for programs outside a sandbox (app id ""): Deny, then Allow.

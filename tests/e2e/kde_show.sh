@@ -11,7 +11,6 @@ cmake --install "$build" --prefix "$work/prefix" >/dev/null
 howdy=$work/prefix/games/howdy
 desk_env="XDG_CURRENT_DESKTOP=KDE KDE_FULL_SESSION=true KDE_SESSION_VERSION=5 QT_QPA_PLATFORM=wayland"
 portal_files() { ls "$home/Pictures"; }
-before_show() { :; }
 # KWin allows its fake input and screenshots to the client by its entry, found by the path.
 printf '[Desktop Entry]\nType=Application\nName=Test client\nExec=%s\n%s\n%s\n' "$client" \
     X-KDE-Wayland-Interfaces=org_kde_kwin_fake_input X-KDE-DBUS-Restricted-Interfaces=org.kde.KWin.ScreenShot2 \
@@ -30,7 +29,7 @@ within 20000 'as_user dbus-send --session --print-reply --dest=org.freedesktop.D
 $user $(session_env) swaybg -i "$desktop" -m center >/dev/null 2>&1 &
 spawned="$spawned $!"
 start_client "$client"
-desk move 1000 400
-within 10000 'shot start && [ "$(differ 1024x768+0+0 "$work/shots/start.png")" = 0 ]' ||
+send move 1000 400
+within 10000 'shot start && [ "$(differ 1024x768+0+0 "$shots/start.png")" = 0 ]' ||
     fail "KWin does not show the desktop picture"
 run_checks

@@ -65,8 +65,8 @@ difference_box() {
         -trim -format "%wx%h%X%Y" info: 2>/dev/null | sed 's/^1x1-1-1$/0x0+0+0/'
 }
 
-# The virtual pointer over a layout of $1 x $2 logical units; `pointer COMMAND` then moves or
-# clicks and returns once the compositor has it.
+# The virtual pointer over a layout of $1 x $2 logical units; `send move X Y | click left|right`
+# then returns once the compositor has it, and `send key escape` types Esc.
 start_pointer() {
     # Opened for both reading and writing, which does not wait for the other end.
     mkfifo "$work/pointer.in"
@@ -75,9 +75,65 @@ start_pointer() {
     spawned="$spawned $!"
     pointer_count=0
 }
-pointer() {
+send() {
+    [ "$1" != key ] || { wtype -s 300 -k Escape && return; }
     echo "$*" >&3
     pointer_count=$((pointer_count + 1))
     within 5000 '[ "$(grep -c done "$work/pointer.out")" -ge $pointer_count ]' ||
         fail "the virtual pointer did not answer: $(cat "$work/pointer.out")"
+}
+
+# `shot NAME` takes the screen's picture as $shots/NAME.png, each script as it can; before_show
+# readies the screen for a show's pictures.
+shots=$work
+before_show() { :; }
+
+# show_starts [SETTING]...: howdy starts with those settings and the walker comes in along the
+# screen's bottom ($shots/before.png: the screen just before, $width x $height; a portal started on
+# demand can take long on a busy machine); $shots/walking.png then shows all of him.
+show_starts() {
+    before_show
+    shot before
+    box_of "$(identify -format '%wx%h+0+0' "$shots/before.png")"
+    width=$w height=$h
+    run_howdy "$@"
+    within 40000 'shot walking &&
+        [ "$(differ ${width}x116+0+$((height - 116)) "$shots/walking.png" "$shots/before.png")" != 0 ]' ||
+        fail "the walker never came in: $(cat "$work/err")"
+    sleep 1.5
+    shot walking
+}
+
+# walker_only WHAT PICTURE [REGION]: the overlay shows PICTURE (within REGION, which reaches the
+# screen's bottom) exactly but where the walker stands: what differs fits in one walker frame
+# standing on the bottom row.
+walker_only() {
+    box_of "${3:-${width}x$height+0+0}"
+    bottom=$h
+    box_of "$(difference_box "$2" "$shots/walking.png" ${3:-})"
+    [ "$w" -le 121 ] && [ "$h" -le 116 ] && [ $((y + h)) = $bottom ] ||
+        fail "$1: the overlay differs from the screen in ${w}x$h+$x+$y, not just where the walker stands"
+}
+
+# menu_at_pointer: with the pointer at (600, 300), a right click shows the menu there, three rows
+# high ($w x $h); Esc takes it away and the show goes on. The box is measured once, early; later
+# the menu is known by its own picture, as the show may tint the screen around it by then.
+menu_at_pointer() {
+    shot no-menu
+    send click right
+    within 5000 'shot menu && [ "$(differ 400x200+600+300 "$shots/menu.png" "$shots/no-menu.png")" != 0 ]' ||
+        fail "no menu after a right click"
+    sleep 0.3
+    shot menu
+    box=$(difference_box "$shots/no-menu.png" "$shots/menu.png" 500x200+590+290)
+    box_of "$box"
+    [ "$x+$y" = 10+10 ] && [ "$w" -ge 140 ] && [ "$h" -ge 60 ] && [ "$h" -le 100 ] ||
+        fail "the menu is $box from (590, 290), not three rows at the pointer (600, 300)"
+    send key escape
+    menu_dismissed Esc
+}
+menu_dismissed() {
+    within 10000 'shot now && [ "$(differ ${w}x$h+600+300 "$shots/now.png" "$shots/menu.png")" -gt $((w * h * 9 / 10)) ]' ||
+        fail "$1 left the menu up"
+    kill -0 "$pid" 2>/dev/null || fail "$1 on the menu ended the show"
 }
