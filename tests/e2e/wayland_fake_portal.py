@@ -14,8 +14,7 @@ import dbus.mainloop.glib
 import dbus.service
 from gi.repository import GLib
 
-PORTAL = 'org.freedesktop.portal.Desktop'
-PORTAL_PATH = '/org/freedesktop/portal/desktop'
+PATH = '/org/freedesktop/portal/desktop'
 
 
 class Request(dbus.service.Object):
@@ -25,43 +24,23 @@ class Request(dbus.service.Object):
 
 
 class Screenshot(dbus.service.Object):
-    def __init__(self, bus, picture, folder):
-        super().__init__(bus, PORTAL_PATH)
-        self.bus, self.picture, self.folder = bus, picture, folder
-
     @dbus.service.method('org.freedesktop.portal.Screenshot', in_signature='sa{sv}', out_signature='o',
                          sender_keyword='sender')
     def Screenshot(self, parent, options, sender):
-        token = str(options.get('handle_token', 'call'))
-        interactive = bool(options.get('interactive', True))
-        with open(self.folder + '/calls', 'a') as calls:
+        token, interactive = str(options.get('handle_token', 'call')), bool(options.get('interactive', True))
+        with open(folder + '/calls', 'a') as calls:
             calls.write('token=%s interactive=%s\n' % (token, interactive))
-        path = '%s/request/%s/%s' % (PORTAL_PATH, sender[1:].replace('.', '_'), token)
-        request = Request(self.bus, path)
-        if interactive:
-            answer = (2, {})
-        else:
-            copy = self.folder + '/screenshot.png'
-            shutil.copyfile(self.picture, copy)
-            answer = (0, {'uri': 'file://' + copy})
-
-        def respond():
-            request.Response(dbus.UInt32(answer[0]), dbus.Dictionary(answer[1], signature='sv'))
-            return False
-        GLib.idle_add(respond)
+        path = '%s/request/%s/%s' % (PATH, sender[1:].replace('.', '_'), token)
+        request, answer = Request(bus, path), (2, {})
+        if not interactive:
+            answer = (0, {'uri': 'file://' + shutil.copyfile(picture, folder + '/screenshot.png')})
+        GLib.idle_add(lambda: request.Response(dbus.UInt32(answer[0]), dbus.Dictionary(answer[1], signature='sv')))
         return dbus.ObjectPath(path)
 
 
-def main():
-    picture, folder = sys.argv[1:3]
-    dbus.mainloop.glib.DBusGMainLoop(set_as_default=True)
-    bus = dbus.SessionBus()
-    name = dbus.service.BusName(PORTAL, bus)
-    portal = Screenshot(bus, picture, folder)
-    open(folder + '/ready', 'w').close()
-    GLib.MainLoop().run()
-    del name, portal
-
-
-if __name__ == '__main__':
-    main()
+picture, folder = sys.argv[1:3]
+dbus.mainloop.glib.DBusGMainLoop(set_as_default=True)
+bus = dbus.SessionBus()
+name, portal = dbus.service.BusName('org.freedesktop.portal.Desktop', bus), Screenshot(bus, PATH)
+open(folder + '/ready', 'w').close()
+GLib.MainLoop().run()
