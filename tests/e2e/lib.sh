@@ -14,11 +14,12 @@ fail() { echo "$*"; exit 1; }
 check() { eval "$1" || fail "$2"; }
 now_ms() { echo $(($(date +%s%N) / 1000000)); }
 
-# within MS COND: whether COND comes to hold within MS, tried every tenth of a second.
+# within MS COND: whether COND comes to hold within MS, tried every tenth of a second. The due
+# time is kept in the arguments, which a within in COND does not touch.
 within() {
-    end=$(($(now_ms) + $1))
+    set -- $(($(now_ms) + $1)) "$2"
     until eval "$2"; do
-        [ "$(now_ms)" -lt $end ] || return 1
+        [ "$(now_ms)" -lt $1 ] || return 1
         sleep 0.1
     done
 }
