@@ -39,19 +39,6 @@ start_session() {
         fail "the desktop did not start: $(tail -n 5 "$work/session.log")"
 }
 
-# start_client COMMAND...: the desktop's client, which `send COMMAND` drives.
-start_client() {
-    mkfifo "$work/client.in"
-    exec 3<>"$work/client.in"
-    $user $(session_env) "$@" <&3 >"$work/client.out" 2>&1 &
-    spawned="$spawned $!" sent=0
-}
-send() {
-    echo "$*" >&3
-    sent=$((sent + 1))
-    within 10000 '[ "$(grep -c done "$work/client.out")" -ge $sent ]' ||
-        fail "the desktop's client did not do [$*]: $(cat "$work/client.out")"
-}
 shots=$work/shots
 shot() { send shot "$shots/$1.png"; }
 

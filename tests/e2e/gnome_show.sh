@@ -22,7 +22,7 @@ for setting in "background picture-uri file://$desktop" "background picture-uri-
     "background picture-options centered" "notifications show-banners false"; do
     as_user gsettings set org.gnome.desktop.$setting
 done
-start_client /usr/bin/python3 "$client"
+start_client $user $(session_env) /usr/bin/python3 "$client"
 send move 1000 400
 # The shell starts in its overview; Esc closes it.
 within 15000 'send key escape; sleep 0.7; shot start && [ "$(differ 1024x730+0+38 "$shots/start.png")" = 0 ]' ||

@@ -3,7 +3,7 @@
 # takes its snapshot through KWin's screenshot interface, which the entry allows it, and passes
 # desktop_session.sh's checks on a layer-shell overlay. (The KDE portal's route needs
 # plasma-workspace for its dialog, which the tests do without.)
-# Usage: kde_show.sh HOWDY_RECORD BUILD_DIR KWIN_CLIENT
+# Usage: kde_show.sh HOWDY_RECORD BUILD_DIR WAYLAND_CLIENT
 record=$1 build=$2 client=$(realpath "$3")
 . "$(dirname "$0")/desktop_session.sh"
 [ -e "$build/install_manifest.txt" ] || at_exit="$at_exit; rm -f $build/install_manifest.txt"
@@ -28,7 +28,7 @@ within 20000 'as_user dbus-send --session --print-reply --dest=org.freedesktop.D
 # Without Plasma's shell the screen is black: the desktop picture on the background layer.
 $user $(session_env) swaybg -i "$desktop" -m center >/dev/null 2>&1 &
 spawned="$spawned $!"
-start_client "$client"
+start_client $user $(session_env) "$client"
 send move 1000 400
 within 10000 'shot start && [ "$(differ 1024x768+0+0 "$shots/start.png")" = 0 ]' ||
     fail "KWin does not show the desktop picture"

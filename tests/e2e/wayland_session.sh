@@ -65,22 +65,22 @@ difference_box() {
         -trim -format "%wx%h%X%Y" info: 2>/dev/null | sed 's/^1x1-1-1$/0x0+0+0/'
 }
 
-# The virtual pointer over a layout of $1 x $2 logical units; `send move X Y | click left|right`
-# then returns once the compositor has it, and `send key escape` types Esc.
-start_pointer() {
+# start_client COMMAND...: our input client (wayland_client, or GNOME's), which `send move X Y |
+# click left|right | key escape | shot FILE` then drives, each returning once the compositor has
+# it. On sway the keys come from wtype.
+start_client() {
     # Opened for both reading and writing, which does not wait for the other end.
-    mkfifo "$work/pointer.in"
-    exec 3<>"$work/pointer.in"
-    "$pointer_client" "$1" "$2" <&3 >"$work/pointer.out" 2>&1 &
-    spawned="$spawned $!"
-    pointer_count=0
+    mkfifo "$work/client.in"
+    exec 3<>"$work/client.in"
+    "$@" <&3 >"$work/client.out" 2>&1 &
+    spawned="$spawned $!" sent=0
 }
 send() {
-    [ "$1" != key ] || { wtype -s 300 -k Escape && return; }
+    [ "$1" != key ] || [ -z "${SWAYSOCK:-}" ] || { wtype -s 300 -k Escape && return; }
     echo "$*" >&3
-    pointer_count=$((pointer_count + 1))
-    within 5000 '[ "$(grep -c done "$work/pointer.out")" -ge $pointer_count ]' ||
-        fail "the virtual pointer did not answer: $(cat "$work/pointer.out")"
+    sent=$((sent + 1))
+    within 10000 '[ "$(grep -c done "$work/client.out")" -ge $sent ]' ||
+        fail "the input client did not do [$*]: $(cat "$work/client.out")"
 }
 
 # `shot NAME` takes the screen's picture as $shots/NAME.png, each script as it can; before_show

@@ -6,8 +6,8 @@
 # shows the menu, whose "Exit" ends the show, and a menu left open lets the exit timer open the
 # page once and end the show; HOWDY_OUTPUT names the output to cover; the
 # compositor's death ends the show with status 1.
-# Usage: wayland_show.sh HOWDY HOWDY_RECORD WAYLAND_POINTER HAND_CURSOR
-howdy=$1 record=$2 pointer_client=$3 hand=$4
+# Usage: wayland_show.sh HOWDY HOWDY_RECORD WAYLAND_CLIENT HAND_CURSOR
+howdy=$1 record=$2 client=$3 hand=$4
 . "$(dirname "$0")/wayland_session.sh"
 start_sway 1280x720 bar
 
@@ -54,7 +54,7 @@ swaymsg -q output HEADLESS-2 mode 1024x768 position 1280 0 scale 2 bg "$desktop"
 # The layout in logical units: 1280 x 720, then 512 x 384 to its right. The pointer near the
 # second output's corner focuses it and shows sway's own arrow, from the same cursor theme; then
 # it leaves, and the focus stays.
-start_pointer 1792 720
+start_client "$client" 1792 720
 send move 1300 20
 sleep 1
 grim -o HEADLESS-2 "$work/sway-arrow.png"
@@ -71,21 +71,12 @@ grim -o HEADLESS-1 "$work/first.png"
 # little now and then: the program picks its cursor on a move. The badge (262 x 199) has come to
 # rest when two pictures in a row differ from the desktop in the same box of about its size (the
 # cursor within it).
-badge='' last='' nudge=0
-for _ in $(seq 100); do
-    nudge=$((1 - nudge))
-    send move $((1536 + nudge)) 192
-    grim -o HEADLESS-2 "$work/badge.png"
-    box=$(difference_box "$work/before.png" "$work/badge.png")
-    box_of "$box"
-    if [ "$box" = "$last" ] && [ "$w" -gt 240 ] && [ "$w" -le 262 ] && [ "$h" -gt 180 ] && [ "$h" -le 199 ]; then
-        badge=$box
-        break
-    fi
-    last=$box
-    sleep 0.2
-done
-[ -n "$badge" ] || fail "the badge never came to rest (last seen: $box)"
+box='' nudge=0
+within 40000 'last=$box nudge=$((1 - nudge)) && send move $((1536 + nudge)) 192 &&
+    grim -o HEADLESS-2 "$work/badge.png" && box=$(difference_box "$work/before.png" "$work/badge.png") &&
+    box_of "$box" && [ "$box" = "$last" ] && [ "$w" -gt 240 ] && [ "$w" -le 262 ] && [ "$h" -gt 180 ] &&
+    [ "$h" -le 199 ]' || fail "the badge never came to rest (last seen: $box)"
+badge=$box
 # Centred on the output's middle (512, 384), to within one 15-pixel step of its slide.
 [ $((x + w / 2)) -gt 496 ] && [ $((x + w / 2)) -le 514 ] && [ $((y + h / 2)) -ge 382 ] && [ $((y + h / 2)) -le 386 ] ||
     fail "the badge rests at $badge, not in the middle of the second output"
