@@ -14,9 +14,7 @@ static int keyboardHeld(Display *display)
 {
     int result = XGrabKeyboard(display, DefaultRootWindow(display), False, GrabModeAsync, GrabModeAsync,
                                CurrentTime);
-    if (result == GrabSuccess)
-        XUngrabKeyboard(display, CurrentTime);
-    XCloseDisplay(display);
+    XCloseDisplay(display); /* which ungrabs a keyboard grabbed here */
     return result == AlreadyGrabbed ? 0 : 1;
 }
 

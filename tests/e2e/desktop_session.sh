@@ -53,9 +53,8 @@ clean_end() {
     check '[ -z "$(portal_files)" ]' "the portal's file is left: $(portal_files)"
 }
 
-# The overlay shows the snapshot exactly, pointer and all left out, but the walker; Esc ends the
-# show. The menu at the pointer; the exit timer opens the page in the registered browser and ends
-# the show.
+# The overlay is the snapshot, pointer left out; Esc ends the show. The menu at the pointer; the
+# exit timer opens the page and ends the show.
 run_checks() {
     show_starts
     walker_only "the walker" "$shots/before.png"

@@ -1,7 +1,6 @@
 #!/bin/sh
-# howdy on GNOME Shell 43, headless: its snapshot comes through the screenshot portal. A Deny the
-# user once gave the shell's question ends it at once with a line that says how to forget it;
-# screenshots allowed as the user's Allow stores it, it passes desktop_session.sh's checks on a
+# howdy on GNOME Shell 43, headless, through the screenshot portal: a stored Deny ends it at once
+# with a line that says how to forget it; after an Allow it passes desktop_session.sh's checks on a
 # fullscreen window over the top bar.
 # Usage: gnome_show.sh HOWDY_RECORD HOWDY GNOME_CLIENT
 record=$1 howdy=$2 client=$3

@@ -1,8 +1,7 @@
 #!/bin/sh
-# howdy on KDE Plasma 5.27's compositor, KWin, headless: installed with its desktop entry, it
-# takes its snapshot through KWin's screenshot interface, which the entry allows it, and passes
-# desktop_session.sh's checks on a layer-shell overlay. (The KDE portal's route needs
-# plasma-workspace for its dialog, which the tests do without.)
+# howdy on KWin (Plasma 5.27), headless, installed: its entry allows it KWin's screenshot
+# interface, and it passes desktop_session.sh's checks on a layer-shell overlay. (The KDE portal
+# needs plasma-workspace for its dialog, which the tests do without.)
 # Usage: kde_show.sh HOWDY_RECORD BUILD_DIR WAYLAND_CLIENT
 record=$1 build=$2 client=$(realpath "$3")
 . "$(dirname "$0")/desktop_session.sh"

@@ -84,7 +84,6 @@ geometry() { eval "$(xdotool getwindowgeometry --shell "$1")" && echo "${WIDTH}x
 # start_howdy COMMAND...: runs it in the background ($pid; its output in $work/out and err), waits
 # for the overlay ($window) and checks that it covers $screen (by default the whole screen).
 start_howdy() {
-    spawned_at=$(now_ms)
     "$@" >"$work/out" 2>"$work/err" &
     pid=$!
     window=$(timeout 60 xdotool search --sync --name "Howdy Partner" | head -n 1)

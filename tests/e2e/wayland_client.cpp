@@ -1,10 +1,8 @@
-// Input for the Wayland end-to-end tests, through what the compositor offers this program:
-// wlroots' virtual pointer (on sway), or KWin's fake input and, for screenshots, its
-// org.kde.KWin.ScreenShot2 interface (no pointer in the picture), which KWin allows this program by
-// its desktop entry. One command a line, "done" once the compositor has it:
+// Input for the Wayland end-to-end tests: wlroots' virtual pointer on sway; on KWin its fake input,
+// and screenshots (no pointer in them) through org.kde.KWin.ScreenShot2, both of which KWin allows
+// this program by its desktop entry. One command a line, "done" once the compositor has it:
 //   move X Y | click left|right | key escape (KWin) | shot FILE (KWin: a PPM of the whole screen)
-// Usage: wayland_client [LAYOUT_WIDTH LAYOUT_HEIGHT]  (the layout's logical size, which the
-// virtual pointer's positions are taken against)
+// Usage: wayland_client [LAYOUT_WIDTH LAYOUT_HEIGHT]  (the logical size, for the virtual pointer)
 #include "fake-input-client-protocol.h"
 #include "wlr-virtual-pointer-unstable-v1-client-protocol.h"
 
@@ -44,9 +42,9 @@ bool shot(const std::string &path)
     static sd_bus *bus;
     int fds[2];
     sd_bus_message *reply = nullptr;
-    if ((!bus && sd_bus_open_user(&bus) < 0) || pipe(fds) != 0 || sd_bus_call_method(bus, "org.kde.KWin", "/org/kde/KWin/ScreenShot2",
-                                             "org.kde.KWin.ScreenShot2", "CaptureWorkspace", nullptr, &reply,
-                                             "a{sv}h", 1, "native-resolution", "b", 1, fds[1]) < 0)
+    if ((!bus && sd_bus_open_user(&bus) < 0) || pipe(fds) != 0 ||
+        sd_bus_call_method(bus, "org.kde.KWin", "/org/kde/KWin/ScreenShot2", "org.kde.KWin.ScreenShot2",
+                           "CaptureWorkspace", nullptr, &reply, "a{sv}h", 1, "native-resolution", "b", 1, fds[1]) < 0)
         return false;
     close(fds[1]);
     std::uint32_t width = 0, height = 0, stride = 0;

@@ -1,10 +1,7 @@
 #!/usr/bin/python3
-"""A stand-in for the desktop portal's Screenshot call, for a compositor that has no portal of its
-own: it answers a call that asks for no dialog with a copy of PICTURE written into FOLDER, and
-any other call with a failure. Each call is noted in FOLDER/calls, one line a call.
-
-Usage: wayland_fake_portal.py PICTURE FOLDER   (on the session bus of DBUS_SESSION_BUS_ADDRESS)
-FOLDER/ready appears once the portal's name is taken.
+"""A stand-in for the portal's Screenshot call: a call that asks for no dialog gets a copy of
+PICTURE written into FOLDER, any other a failure; each is noted in FOLDER/calls, a line a call.
+Usage: wayland_fake_portal.py PICTURE FOLDER (on the session bus); FOLDER/ready once it runs.
 """
 import shutil
 import sys

@@ -1,7 +1,6 @@
-# Shared by the Wayland end-to-end scripts, beside lib.sh: a private headless sway showing a known
-# desktop picture, run as an unprivileged user (sway refuses root), and howdy run against it.
-# Needs $record and $howdy; helpers started with `group` run in process groups of their own and
-# go at exit with all they started.
+# Shared by the Wayland end-to-end scripts, beside lib.sh: a private headless sway run as nobody
+# (it refuses root), howdy ($howdy) run against it, and the checks they share. Helpers started
+# with `group` run in process groups of their own and go at exit with all they started.
 . "$(dirname "$0")/../e2e/lib.sh"
 groups='' sway_pid=''
 at_exit='for g in $groups; do kill -- "-$g" 2>/dev/null; done; sleep 0.2'
@@ -44,7 +43,6 @@ start_sway() {
 # run_howdy [SETTING]...: howdy in the background with those environment settings ($pid; its
 # output in $work/err). It sees no X display and no session bus unless told.
 run_howdy() {
-    spawned_at=$(now_ms)
     env -u DISPLAY -u DBUS_SESSION_BUS_ADDRESS HOME="$work/home" XDG_RUNTIME_DIR="$work/home/run" \
         XDG_CONFIG_HOME="$work/home/config" XDG_DATA_HOME="$work/home/data" XDG_DATA_DIRS=/usr/share \
         BROWSER="$work/browser" "$@" "$howdy" >"$work/out" 2>"$work/err" &
@@ -65,9 +63,8 @@ difference_box() {
         -trim -format "%wx%h%X%Y" info: 2>/dev/null | sed 's/^1x1-1-1$/0x0+0+0/'
 }
 
-# start_client COMMAND...: our input client (wayland_client, or GNOME's), which `send move X Y |
-# click left|right | key escape | shot FILE` then drives, each returning once the compositor has
-# it. On sway the keys come from wtype.
+# start_client COMMAND...: our input client, which `send move X Y | click left|right | key escape
+# | shot FILE` drives, each returning once the compositor has it. On sway wtype types the keys.
 start_client() {
     # Opened for both reading and writing, which does not wait for the other end.
     mkfifo "$work/client.in"
@@ -83,8 +80,7 @@ send() {
         fail "the input client did not do [$*]: $(cat "$work/client.out")"
 }
 
-# `shot NAME` takes the screen's picture as $shots/NAME.png, each script as it can; before_show
-# readies the screen for a show's pictures.
+# Each script's `shot NAME` takes the screen's picture as $shots/NAME.png.
 shots=$work
 before_show() { :; }
 
@@ -104,9 +100,8 @@ show_starts() {
     shot walking
 }
 
-# walker_only WHAT PICTURE [REGION]: the overlay shows PICTURE (within REGION, which reaches the
-# screen's bottom) exactly but where the walker stands: what differs fits in one walker frame
-# standing on the bottom row.
+# walker_only WHAT PICTURE [REGION]: the overlay shows PICTURE (within REGION, down to the bottom)
+# but where the walker stands: what differs fits in one walker frame on the bottom row.
 walker_only() {
     box_of "${3:-${width}x$height+0+0}"
     bottom=$h

@@ -1,11 +1,8 @@
 #!/bin/sh
-# howdy on headless sway, one compositor for every check: the overlay is the screen it covers,
-# at output scales 1, 2 and 1.25, on an output turned a quarter either way, and through the
-# screenshot portal too; on the second of two outputs the badge rests in its middle and the
-# pointer over it is the hand, and the show ends by its timer and opens the page; a right click
-# shows the menu, whose "Exit" ends the show, and a menu left open lets the exit timer open the
-# page once and end the show; HOWDY_OUTPUT names the output to cover; the
-# compositor's death ends the show with status 1.
+# howdy on headless sway: the overlay is the screen it covers at scales 1, 2 and 1.25, turned a
+# quarter either way, and through the screenshot portal; on a second output the badge rests in its
+# middle, the hand over it, and the exit timer opens the page with a menu open; the menu, Esc and
+# Exit; HOWDY_OUTPUT; the compositor's death ends the show with status 1.
 # Usage: wayland_show.sh HOWDY HOWDY_RECORD WAYLAND_CLIENT HAND_CURSOR
 howdy=$1 record=$2 client=$3 hand=$4
 . "$(dirname "$0")/wayland_session.sh"

@@ -1,8 +1,7 @@
 #!/bin/sh
-# howdy on Weston's kiosk shell, which has no layer shell and no way to read the screen. With a
-# screenshot portal (a stand-in of ours) the show maps as a fullscreen window and Esc ends it;
-# without one howdy falls back to X11 when there is an X display, saying so on one line, and
-# otherwise fails with one line. Weston runs on Xvfb, whose window passes it the keys.
+# howdy on Weston's kiosk shell, with no layer shell and no way to read the screen: with a portal
+# (our stand-in) a fullscreen show; without, X11 when there is a display, else one line of failure.
+# Weston runs on Xvfb, whose window passes it the keys.
 # Usage: wayland_weston.sh HOWDY HOWDY_RECORD FAKE_PORTAL
 howdy=$1 record=$2 fake_portal=$3
 . "$(dirname "$0")/wayland_session.sh"

@@ -1,7 +1,6 @@
 #!/bin/sh
-# howdy under Xvfb with a window manager (openbox): the overlay is a managed window, fullscreen
-# and above docks, undecorated, showing the desktop it covers; the menu opens above it; Esc in
-# the menu closes the menu, and Esc then ends the show.
+# howdy under openbox: the overlay is a managed window, fullscreen, above docks and undecorated;
+# the menu opens above it; Esc closes the menu, and Esc then ends the show.
 # Usage: x11_wm.sh HOWDY HOWDY_RECORD
 howdy=$1 record=$2
 . "$(dirname "$0")/lib.sh"
