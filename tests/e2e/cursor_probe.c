@@ -1,7 +1,6 @@
-/* Prints the cursor that the X server shows now, as XFixes reads it back: its size and hot spot,
-   then its pixels, a line a row: '.' clear, 'w' white, 'b' black, 'x' anything else.
-   With --keyboard-held it prints nothing and succeeds when another client holds the keyboard;
-   with --pixels X Y W H it prints the screen's pixels there instead, RRGGBB a line, row by row. */
+/* Prints the cursor the X server shows now, as XFixes reads it back: size and hot spot, then a line
+   a row, '.' clear, 'w' white, 'b' black, 'x' else. --keyboard-held: succeeds when another client
+   holds the keyboard. --pixels X Y W H: the screen's pixels there, RRGGBB a line, row by row. */
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <X11/extensions/Xfixes.h>
@@ -10,19 +9,13 @@
 #include <stdlib.h>
 #include <string.h>
 
-static int keyboardHeld(Display *display)
-{
-    int result = XGrabKeyboard(display, DefaultRootWindow(display), False, GrabModeAsync, GrabModeAsync,
-                               CurrentTime);
-    XCloseDisplay(display); /* which ungrabs a keyboard grabbed here */
-    return result == AlreadyGrabbed ? 0 : 1;
-}
-
 int main(int argc, char **argv)
 {
     Display *display = XOpenDisplay(NULL);
+    /* The grab, if it is taken here, goes with the connection when this ends. */
     if (display && argc > 1 && strcmp(argv[1], "--keyboard-held") == 0)
-        return keyboardHeld(display);
+        return XGrabKeyboard(display, DefaultRootWindow(display), False, GrabModeAsync, GrabModeAsync,
+                             CurrentTime) == AlreadyGrabbed ? 0 : 1;
     if (display && argc == 6 && strcmp(argv[1], "--pixels") == 0) {
         XImage *image = XGetImage(display, DefaultRootWindow(display), atoi(argv[2]), atoi(argv[3]),
                                   (unsigned)atoi(argv[4]), (unsigned)atoi(argv[5]), AllPlanes, ZPixmap);

@@ -1,10 +1,8 @@
-# Shared by kde_show.sh and gnome_show.sh, beside wayland_session.sh: a desktop run headless as
-# an unprivileged user (nobody) in a session bus of its own, on which xdg-desktop-portal and the
-# desktop's own portal backend start on demand, and the checks howdy passes on it. The desktop's
-# script sets desk_env (its environment), defines portal_files (the portal's pictures left in the
-# home) and may define before_show. Input and screenshots go through a client of the desktop's own
-# means (`send move X Y | click left|right | key escape | shot FILE`). At exit the session's
-# process group goes, all the bus started with it.
+# Shared by kde_show.sh and gnome_show.sh: a desktop run headless as nobody in a session bus of
+# its own, where the portal and the desktop's backend for it start on demand, and the checks howdy
+# passes on it. The desktop's script sets desk_env (its environment), defines portal_files (the
+# portal's pictures left in the home), may define before_show, and starts the input client that
+# `send` drives. At exit the session's process group goes, with all the bus started.
 . "$(dirname "$0")/wayland_session.sh"
 home=$work/home session_group='' desk_env=''
 chmod 755 "$work"

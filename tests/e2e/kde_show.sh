@@ -25,8 +25,7 @@ within 20000 'as_user dbus-send --session --print-reply --dest=org.freedesktop.D
     org.freedesktop.DBus.NameHasOwner string:org.kde.KWin.ScreenShot2 2>/dev/null | grep -q true' ||
     fail "KWin did not start: $(tail -n 5 "$work/session.log")"
 # Without Plasma's shell the screen is black: the desktop picture on the background layer.
-$user $(session_env) swaybg -i "$desktop" -m center >/dev/null 2>&1 &
-spawned="$spawned $!"
+spawn $user $(session_env) swaybg -i "$desktop" -m center >/dev/null 2>&1
 start_client $user $(session_env) "$client"
 send move 1000 400
 within 10000 'shot start && [ "$(differ 1024x768+0+0 "$shots/start.png")" = 0 ]' ||

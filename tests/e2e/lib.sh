@@ -61,9 +61,8 @@ stand_in_browser() {
     HOME="$1" XDG_DATA_HOME="$2" XDG_CONFIG_HOME="$3" xdg-mime default browser.desktop text/html
 }
 
-# opened_once: the stand-in browser was started once, with the page. opened_on_time: and the
-# launcher began within half a second of the exit timer's due time, as HOWDY_DEBUG's summary on
-# standard error tells on howdy's clock.
+# opened_once: the stand-in browser was started once, with the page. opened_on_time: and its
+# launcher began within half a second of the exit timer's due time (HOWDY_DEBUG's summary).
 opened_once() {
     within 10000 '[ -s "$work/launched" ]' || :
     set -- $(cat "$work/launched" 2>/dev/null)
@@ -172,9 +171,8 @@ esc_closes_menu() {
 
 # --- Wine ---------------------------------------------------------------------------------------
 
-# use_wine DIR: Wine keeps everything in DIR: the prefix DIR/prefix, and DIR/home as the home,
-# runtime and temporary folder (where its server keeps its socket). Its menu builder, sound
-# drivers and .NET and HTML engines stay off.
+# use_wine DIR: Wine keeps its prefix in DIR/prefix, and its home, runtime and temporary folder
+# (its server's socket) in DIR/home. Its menu builder, sound drivers, .NET and HTML engines are off.
 use_wine() {
     export WINEPREFIX="$1/prefix" HOME="$1/home" XDG_RUNTIME_DIR="$1/home" TMPDIR="$1/home" WINEDEBUG=-all
     export WINEDLLOVERRIDES="winemenubuilder.exe,winepulse.drv,winealsa.drv,mscoree,mshtml=d"
@@ -193,11 +191,9 @@ start_wine() {
     export NOTEHANDLER_OUT="$(windows_path "$work/launches.txt")"
 }
 
-# launched LINE...: notehandler.exe was started once with each LINE, and the launcher's probe
-# file is gone.
+# launched LINE: notehandler.exe was started once, with LINE, and the launcher's probe file is gone.
 launched() {
-    expected=$(printf '%s\n' "$@")
-    within 10000 '[ "$(cat "$work/launches.txt" 2>/dev/null)" = "$expected" ]' ||
-        fail "notehandler.exe was started with [$(cat "$work/launches.txt" 2>/dev/null)], not [$expected]"
+    within 10000 '[ "$(cat "$work/launches.txt" 2>/dev/null)" = "$1" ]' ||
+        fail "notehandler.exe was started with [$(cat "$work/launches.txt" 2>/dev/null)], not [$1]"
     check '[ ! -e "$WINEPREFIX/drive_c/QXtemp1.html" ]' "the launcher left C:\\QXtemp1.html behind"
 }

@@ -35,8 +35,7 @@ start_sway() {
     sleep 1.5
 
     # howdy's runtime folder and a browser that notes its launches.
-    mkdir -p "$work/home/run"
-    chmod 700 "$work/home/run"
+    mkdir -p -m 700 "$work/home/run"
     stand_in_browser "$work/home" "$work/home/data" "$work/home/config"
 }
 

@@ -22,9 +22,8 @@ for setting in "scale 1" "scale 2" "scale 1.25" "transform 90" "transform 270"; 
 done
 swaymsg -q output HEADLESS-1 scale 1 transform normal
 
-# The screenshot portal's route, forced: xdg-desktop-portal with its wlroots backend (which wants
-# PipeWire) on a session bus of the test's own gives the same snapshot, and the picture file it
-# makes is gone after. No pointer exists yet, so no cursor is in any picture.
+# The screenshot portal forced: xdg-desktop-portal's wlroots backend (which wants PipeWire) on a
+# session bus of our own gives the same snapshot, its file gone after (no pointer exists yet).
 XDG_CURRENT_DESKTOP=sway:gnome HOME="$work/home" XDG_RUNTIME_DIR="$work/home/run" XDG_CONFIG_HOME="$work/home/config" \
     XDG_DATA_HOME="$work/home/data" XDG_CACHE_HOME="$work/home/cache" XDG_STATE_HOME="$work/home/state" \
     group dbus-run-session -- sh -c 'echo "$DBUS_SESSION_BUS_ADDRESS" >"$0"; pipewire & exec sleep 600' \
@@ -44,13 +43,11 @@ walker_only "portal" "$work/before.png"
 send key escape
 ended "portal: Esc" 5000
 
-# A second output at scale 2, focused: the show covers it, and the first stays as it was. Its
-# show runs to the end, a menu left open at the end.
+# A second output at scale 2 (512 x 384 logical units, right of the first), focused: the show
+# covers it, and the first stays as it was. The pointer near its corner focuses it and shows
+# sway's own arrow, from the same cursor theme; then it leaves, and the focus stays.
 swaymsg -q create_output
 swaymsg -q output HEADLESS-2 mode 1024x768 position 1280 0 scale 2 bg "$desktop" center
-# The layout in logical units: 1280 x 720, then 512 x 384 to its right. The pointer near the
-# second output's corner focuses it and shows sway's own arrow, from the same cursor theme; then
-# it leaves, and the focus stays.
 start_client "$client" 1792 720
 send move 1300 20
 sleep 1
@@ -78,10 +75,9 @@ badge=$box
 [ $((x + w / 2)) -gt 496 ] && [ $((x + w / 2)) -le 514 ] && [ $((y + h / 2)) -ge 382 ] && [ $((y + h / 2)) -le 386 ] ||
     fail "the badge rests at $badge, not in the middle of the second output"
 
-# Over the badge the cursor is the hand, drawn 2:1 for the output's scale, its hot spot at the
-# pointer: the picture with it is the bare badge with the hand laid over it. Off it, from the
-# hand, the theme's arrow, drawn for the scale with its hot spot at the pointer as sway draws
-# its own. The pictures are taken at once: the exit timer runs.
+# Over the badge the cursor is the hand drawn 2:1, its hot spot at the pointer: the bare badge
+# with the hand laid over it. Off it, the theme's arrow as sway draws its own for the scale. The
+# pictures are taken at once: the exit timer runs.
 send move 1300 20
 arrow_differs() { differ 96x96+0+0 "$work/arrow.png" "$work/sway-arrow.png"; }
 within 3000 'grim -o HEADLESS-2 "$work/arrow.png" && [ "$(arrow_differs)" = 0 ]' ||

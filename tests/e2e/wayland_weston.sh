@@ -13,8 +13,7 @@ XDG_RUNTIME_DIR="$work/weston" group weston --backend=x11-backend.so --use-pixma
     --socket=wayland-howdy --width=1024 --height=768 --idle-time=0 >"$work/weston.log" 2>&1
 within 10000 '[ -S "$work/weston/wayland-howdy" ]' || fail "Weston did not start: $(cat "$work/weston.log")"
 export WAYLAND_DISPLAY="$work/weston/wayland-howdy"
-# Keys typed on the X display go to Weston's window, under the pointer, whose cursor Weston
-# draws in the top-left corner, out of the pictures compared below.
+# Keys go to Weston's window under the pointer; its cursor, top left, is out of the pictures.
 xdotool mousemove 1 1
 sleep 1
 
@@ -24,8 +23,7 @@ ended "no way to read the screen" 10000 1
 [ "$(wc -l <"$work/err")" = 1 ] && grep -q "^howdy: .*no way to read the screen" "$work/err" ||
     fail "with no way to read the screen howdy did not say so on one line: $(cat "$work/err")"
 
-# No portal but an X display: howdy says it shows on X11 instead, and does; mapped, it takes
-# the keyboard.
+# No portal but an X display: howdy says it shows on X11 instead, and does, with the keyboard.
 run_howdy DISPLAY="$DISPLAY"
 window=$(timeout 10 xdotool search --sync --onlyvisible --name "Howdy Partner" | head -n 1)
 [ -n "$window" ] || fail "howdy did not fall back to X11"
