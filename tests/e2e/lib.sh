@@ -193,7 +193,8 @@ start_wine() {
 
 # launched LINE: notehandler.exe was started once, with LINE, and the launcher's probe file is gone.
 launched() {
-    within 10000 '[ "$(cat "$work/launches.txt" 2>/dev/null)" = "$1" ]' ||
-        fail "notehandler.exe was started with [$(cat "$work/launches.txt" 2>/dev/null)], not [$1]"
+    expected=$1
+    within 10000 '[ "$(cat "$work/launches.txt" 2>/dev/null)" = "$expected" ]' ||
+        fail "notehandler.exe was started with [$(cat "$work/launches.txt" 2>/dev/null)], not [$expected]"
     check '[ ! -e "$WINEPREFIX/drive_c/QXtemp1.html" ]' "the launcher left C:\\QXtemp1.html behind"
 }
