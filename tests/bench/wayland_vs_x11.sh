@@ -9,7 +9,6 @@ build=$(realpath "${1:-build/linux}")
 runs=${2:-1}
 record="$build/howdy-record"
 howdy="$build/howdy"
-pointer_client=
 here=$(dirname "$0")
 . "$here/../e2e/wayland_session.sh"
 size=1920x1080

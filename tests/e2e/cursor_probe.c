@@ -1,8 +1,7 @@
-/* Prints the cursor that the X server shows now, as XFixes reads it back: its size and hot spot,
-   then its pixels, a line a row: '.' clear, 'w' white, 'b' black, 'x' anything else.
-   With --escape-when-held it waits up to ten seconds for another client to hold the keyboard and
-   presses Esc at once, within a millisecond of the grab; with --pixels X Y W H it prints the
-   screen's pixels there instead, RRGGBB a line, row by row. */
+/* Prints the cursor the X server shows now, as XFixes reads it back: size and hot spot, then a line
+   a row, '.' clear, 'w' white, 'b' black, 'x' else. --escape-when-held: presses Esc within a
+   millisecond of another client taking the keyboard (waiting up to ten seconds). --pixels X Y W H:
+   the screen's pixels there, RRGGBB a line, row by row. */
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <X11/extensions/XTest.h>

@@ -1,9 +1,8 @@
 #!/usr/bin/python3
 # Input and screenshots for the end-to-end tests on GNOME Shell: input through Mutter's remote
-# desktop session (no screen cast: the pointer moves relatively, from the top-left corner where it
-# is first pushed), screenshots through org.gnome.Shell.Screenshot (no pointer, no flash), which
-# GNOME 43 serves only to a few names' owners, here GNOME's screenshot tool's. One command a
-# line, "done" once Mutter has it:  move X Y | click left|right | key escape | shot FILE
+# desktop session (no screen cast, so the pointer moves relatively, from the top-left corner),
+# screenshots (no pointer, no flash) through org.gnome.Shell.Screenshot, which GNOME 43 serves only
+# to a few names' owners, here GNOME's screenshot tool's. As wayland_client.cpp reads commands.
 import sys
 import dbus
 

@@ -1,7 +1,6 @@
 #!/bin/sh
-# howdy on GNOME Shell 43, headless: its snapshot comes through the screenshot portal. A Deny the
-# user once gave the shell's question ends it at once with a line that says how to forget it;
-# screenshots allowed as the user's Allow stores it, it passes desktop_session.sh's checks on a
+# howdy on GNOME Shell 43, headless, through the screenshot portal: a stored Deny ends it at once
+# with a line that says how to forget it; after an Allow it passes desktop_session.sh's checks on a
 # fullscreen window over the top bar.
 # Usage: gnome_show.sh HOWDY_RECORD HOWDY GNOME_CLIENT
 record=$1 howdy=$2 client=$3
@@ -23,10 +22,10 @@ for setting in "background picture-uri file://$desktop" "background picture-uri-
     "background picture-options centered" "notifications show-banners false"; do
     as_user gsettings set org.gnome.desktop.$setting
 done
-start_client /usr/bin/python3 "$client"
-desk move 1000 400
+start_client $user $(session_env) /usr/bin/python3 "$client"
+send move 1000 400
 # The shell starts in its overview; Esc closes it.
-within 15000 'desk key escape; sleep 0.7; shot start && [ "$(differ 1024x730+0+38 "$work/shots/start.png")" = 0 ]' ||
+within 15000 'send key escape; sleep 0.7; shot start && [ "$(differ 1024x730+0+38 "$shots/start.png")" = 0 ]' ||
     fail "GNOME's overview did not close"
 
 # What the shell's question stores for programs outside a sandbox (app id ""): Deny, then Allow.

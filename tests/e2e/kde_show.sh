@@ -1,9 +1,8 @@
 #!/bin/sh
-# howdy on KDE Plasma 5.27's compositor, KWin, headless: installed with its desktop entry, it
-# takes its snapshot through KWin's screenshot interface, which the entry allows it, and passes
-# desktop_session.sh's checks on a layer-shell overlay. (The KDE portal's route needs
-# plasma-workspace for its dialog, which the tests do without.)
-# Usage: kde_show.sh HOWDY_RECORD BUILD_DIR KWIN_CLIENT
+# howdy on KWin (Plasma 5.27), headless, installed: its entry allows it KWin's screenshot
+# interface, and it passes desktop_session.sh's checks on a layer-shell overlay. (The KDE portal
+# needs plasma-workspace for its dialog, which the tests do without.)
+# Usage: kde_show.sh HOWDY_RECORD BUILD_DIR WAYLAND_CLIENT
 record=$1 build=$2 client=$(realpath "$3")
 . "$(dirname "$0")/desktop_session.sh"
 [ -e "$build/install_manifest.txt" ] || at_exit="$at_exit; rm -f $build/install_manifest.txt"
@@ -11,7 +10,6 @@ cmake --install "$build" --prefix "$work/prefix" >/dev/null
 howdy=$work/prefix/games/howdy
 desk_env="XDG_CURRENT_DESKTOP=KDE KDE_FULL_SESSION=true KDE_SESSION_VERSION=5 QT_QPA_PLATFORM=wayland"
 portal_files() { ls "$home/Pictures"; }
-before_show() { :; }
 # KWin allows its fake input and screenshots to the client by its entry, found by the path.
 printf '[Desktop Entry]\nType=Application\nName=Test client\nExec=%s\n%s\n%s\n' "$client" \
     X-KDE-Wayland-Interfaces=org_kde_kwin_fake_input X-KDE-DBUS-Restricted-Interfaces=org.kde.KWin.ScreenShot2 \
@@ -27,10 +25,9 @@ within 20000 'as_user dbus-send --session --print-reply --dest=org.freedesktop.D
     org.freedesktop.DBus.NameHasOwner string:org.kde.KWin.ScreenShot2 2>/dev/null | grep -q true' ||
     fail "KWin did not start: $(tail -n 5 "$work/session.log")"
 # Without Plasma's shell the screen is black: the desktop picture on the background layer.
-$user $(session_env) swaybg -i "$desktop" -m center >/dev/null 2>&1 &
-spawned="$spawned $!"
-start_client "$client"
-desk move 1000 400
-within 10000 'shot start && [ "$(differ 1024x768+0+0 "$work/shots/start.png")" = 0 ]' ||
+spawn $user $(session_env) swaybg -i "$desktop" -m center >/dev/null 2>&1
+start_client $user $(session_env) "$client"
+send move 1000 400
+within 10000 'shot start && [ "$(differ 1024x768+0+0 "$shots/start.png")" = 0 ]' ||
     fail "KWin does not show the desktop picture"
 run_checks

@@ -14,11 +14,12 @@ fail() { echo "$*"; exit 1; }
 check() { eval "$1" || fail "$2"; }
 now_ms() { echo $(($(date +%s%N) / 1000000)); }
 
-# within MS COND: whether COND comes to hold within MS, tried every tenth of a second.
+# within MS COND: whether COND comes to hold within MS, tried every tenth of a second. The due
+# time is kept in the arguments, which a within in COND does not touch.
 within() {
-    end=$(($(now_ms) + $1))
+    set -- $(($(now_ms) + $1)) "$2"
     until eval "$2"; do
-        [ "$(now_ms)" -lt $end ] || return 1
+        [ "$(now_ms)" -lt $1 ] || return 1
         sleep 0.1
     done
 }
@@ -60,14 +61,16 @@ stand_in_browser() {
     HOME="$1" XDG_DATA_HOME="$2" XDG_CONFIG_HOME="$3" xdg-mime default browser.desktop text/html
 }
 
-# opened_on_time: the stand-in browser was started once, with the page, and the launcher began
-# within half a second of the exit timer's due time, as HOWDY_DEBUG's summary on standard error
-# tells on howdy's clock.
-opened_on_time() {
+# opened_once: the stand-in browser was started once, with the page. opened_on_time: and its
+# launcher began within half a second of the exit timer's due time (HOWDY_DEBUG's summary).
+opened_once() {
     within 10000 '[ -s "$work/launched" ]' || :
     set -- $(cat "$work/launched" 2>/dev/null)
     [ $# = 2 ] && [ "$2" = http://howdy-partner.example/lsd.html ] ||
         fail "the browser was started with [$(cat "$work/launched" 2>/dev/null)], not once with the page"
+}
+opened_on_time() {
+    opened_once
     ms() { sed -n "s/.*$1 \([0-9]*\)\.\([0-9]*\) s after the start.*/\1\2/p" "$work/err" | sed 's/^0*//'; }
     set_at=$(ms "a timer set") looked_up_at=$(ms "looked up")
     check '[ -n "$set_at" ] && [ -n "$looked_up_at" ]' "howdy's summary: $(tail -n 1 "$work/err")"
@@ -80,7 +83,6 @@ geometry() { eval "$(xdotool getwindowgeometry --shell "$1")" && echo "${WIDTH}x
 # start_howdy COMMAND...: runs it in the background ($pid; its output in $work/out and err), waits
 # for the overlay ($window) and checks that it covers $screen (by default the whole screen).
 start_howdy() {
-    spawned_at=$(now_ms)
     "$@" >"$work/out" 2>"$work/err" &
     pid=$!
     window=$(timeout 60 xdotool search --sync --name "Howdy Partner" | head -n 1)
@@ -102,7 +104,7 @@ ended() {
 }
 quiet() { check '[ ! -s "$work/err" ]' "standard error: $(cat "$work/err")"; }
 
-shot() { import -window root "$work/shot.png"; }
+shot() { import -window root "$work/${1:-shot}.png"; }
 # see MS COND: whether COND comes to hold of a screenshot ($work/shot.png) within MS.
 see() { within "$1" "shot && $2"; }
 # differ REGION [PICTURE [REFERENCE]]: the number of pixels in REGION (WxH+X+Y) that differ between
@@ -156,11 +158,21 @@ open_menu() {
 }
 read_menu() { shot && eval "$(/usr/bin/python3 "$e2e/readings.py" menu "$work/shot.png" "$menu")"; }
 
+# esc_closes_menu: Esc takes the menu read last away, and the show goes on. Not left painted where
+# it was: its box looks nothing like the menu (whatever the show draws there by now).
+esc_closes_menu() {
+    cp "$work/shot.png" "$work/menu.png"
+    xdotool key Escape
+    see 3000 '! menu_window >/dev/null && [ "$(differ "$menu" "$work/shot.png" "$work/menu.png")" -gt \
+        $(((right - left) * (bottom - top) * 9 / 10)) ]' || fail "the menu stays after Esc"
+    sleep 0.3
+    check 'kill -0 $pid' "Esc in the menu ended the show"
+}
+
 # --- Wine ---------------------------------------------------------------------------------------
 
-# use_wine DIR: Wine keeps everything in DIR: the prefix DIR/prefix, and DIR/home as the home,
-# runtime and temporary folder (where its server keeps its socket). Its menu builder, sound
-# drivers and .NET and HTML engines stay off.
+# use_wine DIR: Wine keeps its prefix in DIR/prefix, and its home, runtime and temporary folder
+# (its server's socket) in DIR/home. Its menu builder, sound drivers, .NET and HTML engines are off.
 use_wine() {
     export WINEPREFIX="$1/prefix" HOME="$1/home" XDG_RUNTIME_DIR="$1/home" TMPDIR="$1/home" WINEDEBUG=-all
     export WINEDLLOVERRIDES="winemenubuilder.exe,winepulse.drv,winealsa.drv,mscoree,mshtml=d"
@@ -179,10 +191,9 @@ start_wine() {
     export NOTEHANDLER_OUT="$(windows_path "$work/launches.txt")"
 }
 
-# launched LINE...: notehandler.exe was started once with each LINE, and the launcher's probe
-# file is gone.
+# launched LINE: notehandler.exe was started once, with LINE, and the launcher's probe file is gone.
 launched() {
-    expected=$(printf '%s\n' "$@")
+    expected=$1
     within 10000 '[ "$(cat "$work/launches.txt" 2>/dev/null)" = "$expected" ]' ||
         fail "notehandler.exe was started with [$(cat "$work/launches.txt" 2>/dev/null)], not [$expected]"
     check '[ ! -e "$WINEPREFIX/drive_c/QXtemp1.html" ]' "the launcher left C:\\QXtemp1.html behind"

@@ -5,7 +5,7 @@
       (captions, caption_1 ... as their middle rows), the band filled with the highlight's blue
       (lit: its middle row, or -1), whether the edge is of one colour (framed)
   readings.py cursor FILE.cur     what cursor_probe prints for this cursor
-  readings.py samples RAW FILE.wav   exits 0 when the sound's first 4096 bytes are in RAW
+  readings.py samples RAW FILE.wav   fails unless the sound's first 4096 bytes are in RAW
 """
 import re
 import struct
@@ -54,13 +54,8 @@ def cursor(path):
 def samples(raw, wav):
     data = open(wav, 'rb').read()
     at = data.index(b'data') + 8
-    return data[at:at + 4096] in open(raw, 'rb').read()
+    sys.exit(0 if data[at:at + 4096] in open(raw, 'rb').read() else 1)
 
 
 if __name__ == '__main__':
-    if sys.argv[1] == 'menu':
-        menu(*sys.argv[2:4])
-    elif sys.argv[1] == 'cursor':
-        cursor(sys.argv[2])
-    else:
-        sys.exit(0 if samples(*sys.argv[2:4]) else 1)
+    {'menu': menu, 'cursor': cursor, 'samples': samples}[sys.argv[1]](*sys.argv[2:])

@@ -1,11 +1,8 @@
 #!/bin/sh
-# howdy.exe under Wine, driven by xdotool: Esc a second into the show ends it with status 0 and
-# opens nothing; a click on the resting badge opens the campaign page with one trailing blank in
-# the program registered for HTML files, the launcher's probe file is gone, and Esc then ends
-# the show with status 0 before its exit timer. A menu opened at 20 s and left open: the exit
-# timer opens the page once, within half a second of its due time, and the show ends, menu and
-# all, with status 0 (Wine's relay trace, timestamped, tells when the timer was set and the page
-# asked for, and that the menu was up meanwhile).
+# howdy.exe under Wine: an early Esc ends the show and opens nothing; a click on the resting badge
+# opens the page (with one trailing blank) and Esc then ends the show. A menu opened at 20 s and
+# left open: the exit timer opens the page once, on time, and the show ends (Wine's timestamped
+# relay trace tells when, and that the menu was up meanwhile).
 # Usage: wine_controls.sh HOWDY_EXE HOWDY_RECORD WINE_DIR NOTEHANDLER_EXE
 record=$2
 . "$(dirname "$0")/lib.sh"

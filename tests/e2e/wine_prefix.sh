@@ -1,8 +1,7 @@
 #!/bin/sh
-# The Wine prefix the Wine checks share, made once a test run in a folder of its own: Wine's
-# set-up, then notehandler.exe registered as the program that opens HTML files the way
-# FindExecutableA looks it up (HKCR\.html names a class whose shell\open\command starts with
-# the program's quoted path). "remove" ends the prefix's processes and deletes the folder.
+# The Wine prefix the Wine checks share, made once a test run: notehandler.exe registered for HTML
+# files as FindExecutableA looks it up (HKCR\.html names a class whose shell\open\command starts
+# with its quoted path). "remove" ends the prefix's processes and deletes the folder.
 # Usage: wine_prefix.sh create DIR NOTEHANDLER_EXE
 #        wine_prefix.sh remove DIR
 . "$(dirname "$0")/lib.sh"

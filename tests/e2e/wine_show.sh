@@ -1,9 +1,7 @@
 #!/bin/sh
-# howdy.exe under Wine, left alone on a 1024 x 768 Xvfb showing a known desktop: the overlay
-# covers the screen and shows the desktop's snapshot with the walker over it, then the trip's
-# colour pulse, then the badge at rest in the middle. About 27.5 s after it appeared the exit
-# timer opens the campaign page, without a trailing blank, in the program registered for HTML
-# files; the launcher's probe file is gone and the program ends with status 0.
+# howdy.exe under Wine, left alone: the desktop with the walker, the pulse, the badge at rest in
+# the middle; about 27.5 s after it appeared the exit timer opens the page (no trailing blank) in
+# the program registered for HTML files, and it ends with status 0.
 # Usage: wine_show.sh HOWDY_EXE HOWDY_RECORD WINE_DIR NOTEHANDLER_EXE
 record=$2
 . "$(dirname "$0")/lib.sh"

@@ -1,8 +1,7 @@
 #!/bin/sh
-# Faults outside howdy on an X display: a server without MIT-SHM, one without XRandR, a desktop
-# that sets no _NET_WORKAREA. In each the show goes on: the overlay shows the desktop with the
-# walker, and Esc ends it with status 0. Then the server killed in mid-show: howdy ends at once
-# with one line and status 1.
+# Faults outside howdy: a server without MIT-SHM, one without XRandR, no _NET_WORKAREA; in each
+# the overlay shows the desktop with the walker and Esc ends it with status 0. The server killed
+# in mid-show: howdy ends at once with one line and status 1.
 # Usage: x11_faults.sh HOWDY HOWDY_RECORD
 howdy=$1 record=$2
 . "$(dirname "$0")/lib.sh"

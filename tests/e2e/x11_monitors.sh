@@ -1,9 +1,8 @@
 #!/bin/sh
-# howdy under Xvfb with two monitors on one screen, the second primary and away from the screen's
-# corner, and ALSA's file plugin as the default device: the overlay covers exactly the primary
-# monitor, the other one keeps showing the desktop, the badge comes to rest in the primary
-# monitor where the recorder places it and shows the hand to its very edges, the cannon's samples
-# reach the file, and Esc ends the show.
+# howdy under Xvfb on two monitors, the second primary and away from the screen's corner, with
+# ALSA's file plugin as the sound device: the overlay covers exactly the primary monitor, the other
+# shows the desktop; the badge rests where the recorder places it, the hand to its very edges; the
+# cannon's samples reach the file; Esc ends the show.
 # Usage: x11_monitors.sh HOWDY HOWDY_RECORD CURSOR_PROBE
 howdy=$1 record=$2 probe=$3
 . "$(dirname "$0")/lib.sh"

@@ -1,7 +1,6 @@
 #!/bin/sh
-# howdy's start: --help answers without a display; a display that can't be opened and one whose
-# server accepts the connection but never answers both end the start with one line and status 1,
-# the latter after a bounded wait.
+# howdy's start: --help answers without a display; a display that can't be opened, and one that
+# takes the connection but never answers (after a bounded wait), end it with one line, status 1.
 # Usage: x11_start.sh HOWDY
 howdy=$1
 . "$(dirname "$0")/lib.sh"

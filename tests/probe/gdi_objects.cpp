@@ -1,6 +1,6 @@
-// Runs the show frame after frame without its message loop, so the exit timer never ends it,
-// and prints the process's count of GDI objects after the first frame and every 100 frames to
-// frame 3000: the trip and the badge's rest included. Exits 1 unless every count is the same.
+// The show frame after frame without its message loop (no exit timer ends it), printing the count
+// of GDI objects after frame 1 and every 100 frames to 3000, the trip and the badge's rest
+// included; exits 1 unless every count is the same.
 #include "../../app/app.h"
 #include "../../show/render.h"
 

@@ -1,9 +1,7 @@
-// Does the GDI work the show does, case by case, and prints one line a case: its name, the size
-// and depth of the bitmap it drew on and a hash of that bitmap's pixels as GetPixel reads them.
-// Built for Windows (and run under Wine) and against our layer, it must print the same lines in
-// both. `gdi_probe NAME` prints that case's pixels instead, one row a line, to see where two runs
-// part. Colour bitmaps are made compatible with a memory DC that holds a 32-bit bitmap, so the
-// probe draws the same whatever depth the display has.
+// The GDI work the show does, a line a case: its name, the size and depth of the bitmap drawn on
+// and a hash of its pixels as GetPixel reads them; the same under Wine and on our layer.
+// `gdi_probe NAME` prints that case's pixels instead, a row a line. Colour bitmaps are made
+// compatible with a 32-bit memory DC, so the probe draws the same whatever the display's depth.
 #include <windows.h>
 
 #ifndef _WIN32

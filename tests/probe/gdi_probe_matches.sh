@@ -1,15 +1,17 @@
 #!/bin/sh
-# gdi_probe against our layer prints, case by case, the lines Wine printed for the Windows build
-# (gdi_probe.expected). Where they part, the first differing case's pixels are printed.
-# Usage: gdi_probe_matches.sh GDI_PROBE EXPECTED
+# gdi_probe, against our layer or built for Windows and run under Wine, prints the reference's
+# lines (gdi_probe.expected), case by case. Where they part, the first differing case's pixels.
+# Usage: gdi_probe_matches.sh EXPECTED GDI_PROBE_COMMAND...
 set -eu
-out=$(mktemp)
+expected=$1 out=$(mktemp)
 trap 'rm -f "$out"' EXIT
-"$1" >"$out"
-if ! diff "$out" "$2"; then
-    first=$(diff "$out" "$2" | grep -m 1 '^[<>]' | cut -d' ' -f2)
-    echo "our layer (<) and the reference (>) differ; $first, our layer:"
-    "$1" "$first"
+shift
+"$@" >"$out"
+sed -i 's/\r$//' "$out"
+if ! diff "$out" "$expected"; then
+    first=$(diff "$out" "$expected" | grep -m 1 '^[<>]' | cut -d' ' -f2)
+    echo "$* (<) and the reference (>) differ; $first, from $*:"
+    "$@" "$first"
     exit 1
 fi
-echo "our layer agrees with the reference in all $(wc -l <"$2") cases"
+echo "$* agrees with the reference in all $(wc -l <"$expected") cases"
